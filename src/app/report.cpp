@@ -1,0 +1,68 @@
+// Report formatting. Lines are built in memory and printed only after the whole run.
+#include "app/report.hpp"
+
+namespace orbi {
+
+namespace {
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Length of a leading drive ("C:") or share ("\\server") prefix that a file name never reaches into.
+std::size_t rootPrefixLength(std::string_view p) {
+    if (p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'))) return 2;
+    if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) {
+        std::size_t i = 2;
+        while (i < p.size() && !isSeparator(p[i])) ++i;
+        return i;
+    }
+    return 0;
+}
+}  // namespace
+
+std::string reportFileName(std::string_view utf8Path) {
+    std::size_t start = rootPrefixLength(utf8Path);
+    for (std::size_t i = utf8Path.size(); i > start; --i) {
+        if (isSeparator(utf8Path[i - 1])) return std::string(utf8Path.substr(i));
+    }
+    return std::string(utf8Path.substr(start));
+}
+
+std::string formatReport(const std::vector<MigrationEntry>& entries) {
+    std::string out;
+    int migrated = 0;
+    int failed = 0;
+    for (const MigrationEntry& e : entries) {
+        switch (e.status) {
+            case MigrationStatus::migrated:
+                ++migrated;
+                out += "  migrated  " + e.name + "  (" + e.detail + ")\n";
+                break;
+            case MigrationStatus::keptExisting:
+                out += "  kept      " + e.name + "  (a preset of that name is already there)\n";
+                break;
+            case MigrationStatus::keptSection:
+                out += "  kept      " + e.name + "  (section preset, still listed from the old folder)\n";
+                break;
+            case MigrationStatus::failed:
+                ++failed;
+                out += "  failed    " + reportFileName(platform::pathToUtf8(e.sourcePath)) + "  (" + e.detail + ")\n";
+                break;
+        }
+    }
+    if (entries.empty()) {
+        out += "No old presets found.\n";
+    } else {
+        int kept = static_cast<int>(entries.size()) - migrated - failed;
+        out += "\n" + std::to_string(migrated) + " migrated, " + std::to_string(failed) + " failed, " +
+               std::to_string(kept) + " kept.\n";
+    }
+    return out;
+}
+
+int exitStatusFor(const std::vector<MigrationEntry>& entries) {
+    for (const MigrationEntry& e : entries) {
+        if (e.status == MigrationStatus::failed) return 1;
+    }
+    return 0;
+}
+
+}  // namespace orbi

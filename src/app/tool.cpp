@@ -1,0 +1,44 @@
+// The program's flow. Usage errors and a missing preset root end it with status 2 before any
+// file is read; otherwise the report is printed after the whole run.
+#include "app/tool.hpp"
+
+#include "app/command_line.hpp"
+#include "app/folders.hpp"
+#include "app/migration.hpp"
+#include "app/report.hpp"
+
+namespace orbi {
+
+int runTool(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    // Both defaults are settled before the words are read.
+    std::string folderError;
+    std::optional<platform::Path> legacyFolder = legacyUserFolder(folderError);
+    platform::Path presetRoot = defaultPresetRoot();
+
+    std::optional<CommandLine> line = parseCommandLine(words);
+    if (!line) {
+        err << kUsageLine << std::flush;
+        return 2;
+    }
+    if (line->from) legacyFolder = line->from;
+    if (line->to) presetRoot = *line->to;
+
+    if (presetRoot.empty()) {
+        err << "No user preset folder on this system. Name one with --to.\n" << std::flush;
+        return 2;
+    }
+    if (!legacyFolder) {
+        err << "orbitrone: no folder for the old presets: " << folderError << "\n" << std::flush;
+        return 2;
+    }
+
+    out << "From " << platform::pathToUtf8(*legacyFolder) << "\nTo   "
+        << platform::pathToUtf8(userPresetFolder(presetRoot)) << "\n\n"
+        << std::flush;
+
+    std::vector<MigrationEntry> entries = runMigration(*legacyFolder, presetRoot);
+    out << formatReport(entries) << std::flush;
+    return exitStatusFor(entries);
+}
+
+}  // namespace orbi

@@ -1,0 +1,60 @@
+// The one place that touches the operating system: environment, file system and text conversion.
+// Declared once here; platform_posix.cpp and platform_win32.cpp implement it and CMake picks one.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbi::platform {
+
+using Path = std::filesystem::path;
+
+// Environment variable as narrow text; nullopt when unset (an empty value is returned as "").
+std::optional<std::string> environmentNarrow(const char* name);
+// Environment variable as a path, read in the platform's wide form (UTF-16 on Windows).
+std::optional<Path> environmentPath(const char* name);
+// The system's temporary folder; nullopt with the system's text in error when it cannot be had.
+std::optional<Path> temporaryFolder(std::string& error);
+// The per-user application-data folder when APPDATA names none: on POSIX $XDG_DATA_HOME,
+// else $HOME/.local/share; nullopt when neither is known.
+std::optional<Path> userDataFallback();
+
+// Text conversions.
+Path pathFromNarrow(std::string_view text);  // the platform's narrow file-name encoding
+Path pathFromUtf8(std::string_view utf8);
+std::string pathToUtf8(const Path& path);
+
+// File status without following links.
+enum class EntryType { Missing, File, Directory, Symlink, Other };
+EntryType entryType(const Path& path);
+// True when path names a directory, following links (used for the start of a walk only).
+bool isDirectory(const Path& path);
+
+struct FolderEntry {
+    Path path;        // folder / name
+    EntryType type;   // the entry itself, links not followed
+};
+// Immediate children of a folder, "." and ".." left out, in the order the system gives them.
+// On failure returns false with the system's text in error; entries read before the failure stay.
+bool listFolder(const Path& folder, std::vector<FolderEntry>& out, std::string& error);
+
+// Whole-file reading; false with the system's text when the file cannot be opened or read.
+bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string& error);
+// Creates or truncates, writes everything, flushes to stable storage and closes.
+bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error);
+// Renames over an existing file, replacing it; then makes the folder entry durable where possible.
+bool renameReplace(const Path& from, const Path& to, std::string& error);
+// Creates the folder and every missing parent; an existing folder is success.
+bool createFolders(const Path& folder, std::string& error);
+// Deletes a file. A missing file is success with existed = false.
+bool deleteFile(const Path& path, bool& existed, std::string& error);
+
+// The system's own wording for an error number of this platform.
+std::string systemErrorText(int code);
+
+}  // namespace orbi::platform

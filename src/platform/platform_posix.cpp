@@ -1,0 +1,193 @@
+// POSIX side of the platform layer: narrow paths are bytes, taken as UTF-8 both ways.
+// Writes go through open/write/fsync so a file under its final name is never torn.
+#include "platform/platform.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orbi::platform {
+
+std::optional<std::string> environmentNarrow(const char* name) {
+    const char* v = std::getenv(name);
+    if (v == nullptr) return std::nullopt;
+    return std::string(v);
+}
+
+std::optional<Path> environmentPath(const char* name) {
+    const char* v = std::getenv(name);
+    if (v == nullptr) return std::nullopt;
+    return Path(v);
+}
+
+std::optional<Path> temporaryFolder(std::string& error) {
+    std::error_code ec;
+    Path p = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        error = ec.message();
+        return std::nullopt;
+    }
+    return p;
+}
+
+std::optional<Path> userDataFallback() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && *xdg != '\0') return Path(xdg);
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') return Path(home) / ".local" / "share";
+    return std::nullopt;
+}
+
+Path pathFromNarrow(std::string_view text) { return Path(std::string(text)); }
+Path pathFromUtf8(std::string_view utf8) { return Path(std::string(utf8)); }
+std::string pathToUtf8(const Path& path) { return path.native(); }
+
+namespace {
+EntryType typeFromMode(mode_t mode) {
+    if (S_ISREG(mode)) return EntryType::File;
+    if (S_ISDIR(mode)) return EntryType::Directory;
+    if (S_ISLNK(mode)) return EntryType::Symlink;
+    return EntryType::Other;
+}
+}  // namespace
+
+EntryType entryType(const Path& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return EntryType::Missing;
+    return typeFromMode(st.st_mode);
+}
+
+bool isDirectory(const Path& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool listFolder(const Path& folder, std::vector<FolderEntry>& out, std::string& error) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    bool ok = true;
+    for (;;) {
+        errno = 0;
+        dirent* e = ::readdir(dir);
+        if (e == nullptr) {
+            if (errno != 0) {
+                error = systemErrorText(errno);
+                ok = false;
+            }
+            break;
+        }
+        std::string_view name(e->d_name);
+        if (name == "." || name == "..") continue;
+        Path child = folder / Path(std::string(name));
+        out.push_back(FolderEntry{child, entryType(child)});
+    }
+    ::closedir(dir);
+    return ok;
+}
+
+bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string& error) {
+    out.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        out.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    std::uint8_t buffer[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = systemErrorText(errno);
+            ::close(fd);
+            out.clear();
+            return false;
+        }
+        if (n == 0) break;
+        out.insert(out.end(), buffer, buffer + n);
+    }
+    ::close(fd);
+    return true;
+}
+
+bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = systemErrorText(errno);
+            ::close(fd);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+        error = systemErrorText(errno);
+        ::close(fd);
+        return false;
+    }
+    if (::close(fd) != 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    return true;
+}
+
+bool renameReplace(const Path& from, const Path& to, std::string& error) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    // Make the new name durable; a folder that cannot be synced is not an error.
+    int dfd = ::open(to.parent_path().empty() ? "." : to.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        (void)::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+bool createFolders(const Path& folder, std::string& error) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        error = ec.message();
+        return false;
+    }
+    if (!isDirectory(folder)) {
+        error = systemErrorText(ENOTDIR);
+        return false;
+    }
+    return true;
+}
+
+bool deleteFile(const Path& path, bool& existed, std::string& error) {
+    existed = false;
+    if (::unlink(path.c_str()) == 0) {
+        existed = true;
+        return true;
+    }
+    if (errno == ENOENT) return true;
+    error = systemErrorText(errno);
+    return false;
+}
+
+std::string systemErrorText(int code) { return std::strerror(code); }
+
+}  // namespace orbi::platform

@@ -1,0 +1,50 @@
+// A fresh temporary folder per test, removed with everything in it afterwards.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbi::test {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::random_device rd;
+        auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            path_ = base / ("orbi-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+            if (std::filesystem::create_directory(path_)) break;
+        }
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void writeFile(const std::filesystem::path& p, std::string_view bytes) {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+}  // namespace orbi::test
