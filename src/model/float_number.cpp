@@ -1,0 +1,18 @@
+// Shortest float spelling through std::to_chars, which picks the fewest digits that read back
+// to the same float (plain or scientific notation, whichever is shorter).
+#include "model/float_number.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace orbi {
+
+JsonValue jsonNumberFromFloat(float value) {
+    if (!std::isfinite(value)) return JsonValue::makeNumber(static_cast<double>(value));
+    char text[32];  // the longest float spelling ("-1.17549435e-38") is 15 characters
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    return JsonValue::makeNumber(static_cast<double>(value), std::string(text, written.ptr));
+}
+
+}  // namespace orbi
