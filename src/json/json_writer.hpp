@@ -23,4 +23,10 @@ std::string quoteString(std::string_view bytes);
 // where the two agree.
 void adoptReadNumbers(JsonValue& built, const JsonValue& read);
 
+// Appending forms of the above, for callers that build one large text.
+void appendCompact(const JsonValue& v, std::string& out);
+void appendNumber(const JsonValue& number, std::string& out);
+void appendDouble(double v, std::string& out);
+void appendQuoted(std::string_view bytes, std::string& out);
+
 }  // namespace orbi

@@ -1,0 +1,47 @@
+// adoptReadNumbers: a document built anew takes the read spelling of every number that still
+// has the read value, so writing a document back does not respell its numbers. Large objects
+// look their counterparts up through a key map instead of a linear search per member.
+#include <string_view>
+#include <unordered_map>
+
+#include "json/json_number.hpp"
+#include "json/json_writer.hpp"
+
+namespace orbi {
+
+namespace {
+
+constexpr std::size_t kLinearLookupLimit = 16;
+
+}  // namespace
+
+void adoptReadNumbers(JsonValue& built, const JsonValue& read) {
+    if (built.kind == JsonKind::Number && read.kind == JsonKind::Number) {
+        if (json_number::sameOrSameFloat(built.number, read.number)) {
+            built.number = read.number;
+            built.numberText = read.numberText;
+        }
+        return;
+    }
+    if (built.kind == JsonKind::Array && read.kind == JsonKind::Array) {
+        if (built.items.size() != read.items.size()) return;
+        for (std::size_t i = 0; i < built.items.size(); ++i) adoptReadNumbers(built.items[i], read.items[i]);
+        return;
+    }
+    if (built.kind != JsonKind::Object || read.kind != JsonKind::Object) return;
+    if (read.members.size() <= kLinearLookupLimit) {
+        for (JsonMember& m : built.members) {
+            if (const JsonValue* counterpart = findMember(read, m.key)) adoptReadNumbers(m.value, *counterpart);
+        }
+        return;
+    }
+    std::unordered_map<std::string_view, const JsonValue*> byKey;
+    byKey.reserve(read.members.size());
+    for (const JsonMember& m : read.members) byKey.emplace(m.key, &m.value);  // first match is kept
+    for (JsonMember& m : built.members) {
+        const auto found = byKey.find(m.key);
+        if (found != byKey.end()) adoptReadNumbers(m.value, *found->second);
+    }
+}
+
+}  // namespace orbi
