@@ -18,23 +18,14 @@ std::optional<JsonValue> paramValueToJson(std::size_t index, float value) {
     return jsonNumberFromFloat(value);
 }
 
-void setParamValue(std::vector<JsonMember>& params, std::size_t index, float value) {
-    std::optional<JsonValue> json = paramValueToJson(index, value);
-    if (!json) return;
-    const std::string_view id = paramAt(index).id;
-    for (JsonMember& member : params) {
-        if (member.key == id) {
-            member.value = std::move(*json);
-            return;
-        }
+void setParamValue(MemberList& params, std::size_t index, float value) {
+    if (std::optional<JsonValue> json = paramValueToJson(index, value)) {
+        setEntry(params, paramAt(index).id, std::move(*json));
     }
-    params.push_back(JsonMember{std::string(id), std::move(*json)});
 }
 
-void setParamValue(JsonValue& params, std::size_t index, float value) {
-    std::optional<JsonValue> json = paramValueToJson(index, value);
-    if (!json) return;
-    setMember(params, paramAt(index).id, std::move(*json));
+void setParamValue(InstanceDocument& instance, std::size_t index, float value) {
+    setParamValue(instance.params, index, value);
 }
 
 }  // namespace orbi

@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <optional>
-#include <vector>
 
+#include "documents/instance_document.hpp"
+#include "documents/member_list.hpp"
 #include "json/json_value.hpp"
 
 namespace orbi {
@@ -16,10 +17,7 @@ std::optional<JsonValue> paramValueToJson(std::size_t index, float value);
 
 // Stores the value under the parameter's id: replaces an entry with that id in place or appends
 // one. At the default nothing happens; an existing entry is never removed.
-void setParamValue(std::vector<JsonMember>& params, std::size_t index, float value);
-
-// The same on a params object; a params value that is not an object becomes an empty object
-// first when something is stored.
-void setParamValue(JsonValue& params, std::size_t index, float value);
+void setParamValue(MemberList& params, std::size_t index, float value);
+void setParamValue(InstanceDocument& instance, std::size_t index, float value);
 
 }  // namespace orbi
