@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "documents/instance_document.hpp"
+#include "documents/member_list.hpp"
+#include "json/json_writer.hpp"
 #include "model/float_number.hpp"
 #include "model/param_values.hpp"
 #include "model/parameter_registry.hpp"
@@ -120,6 +122,16 @@ TEST(ParamValues, JsonFormOfValues) {
     EXPECT_EQ(paramValueToJson(idx("scale_root"), 1.0f), JsonValue::makeString("c-sharp"));
     EXPECT_EQ(paramValueToJson(idx("delay_division"), 12.0f), JsonValue::makeString("2-bars"));
     EXPECT_EQ(paramValueToJson(idx("fx_chain_order"), 719.0f), JsonValue::makeNumber(719.0, "719"));
+}
+
+TEST(ParamValues, WrittenParamsKeepTheFloatSpelling) {
+    MemberList params;
+    setParamValue(params, idx("osc1_drift_rate"), 0.3f);
+    setParamValue(params, idx("lfo1_shape"), 6.0f);
+    setParamValue(params, idx("osc1_unison"), 16.0f);
+    setParamValue(params, idx("amp_attack"), 0.001f);
+    EXPECT_EQ(writeCompact(memberListValue(params)),
+              R"({"osc1_drift_rate":0.3,"lfo1_shape":"custom","osc1_unison":16,"amp_attack":0.001})");
 }
 
 }  // namespace
