@@ -133,6 +133,8 @@ struct ClipDocument {
     JsonValue source;  // the whole document as read
 };
 
+inline constexpr std::string_view kClipKind = "clip";
+
 inline constexpr std::string_view kVoicesExtension = "com.quillmark.voices";
 inline constexpr std::string_view kPerNoteParamsExtension = "com.quillmark.per-note-params";
 inline constexpr std::string_view kNoteRandomExtension = "com.quillmark.note-random";

@@ -55,6 +55,9 @@ std::optional<std::uint64_t> parseSeed(std::string_view text);
 // Exactly 16 lower-case hex digits.
 std::string formatSeed(std::uint64_t seed);
 
+// A decimal integer: optional "-", at least one digit, nothing else, within 32 bits signed.
+std::optional<std::int32_t> parseDecimalInt32(std::string_view text);
+
 // A double truncated toward zero into 32 bits; out-of-range values saturate and NaN gives 0.
 std::int32_t truncateToInt32(double value);
 

@@ -2,6 +2,7 @@
 // warnings and remembers which keys were read, so the rest can be kept as written.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,5 +47,9 @@ private:
     DiagnosticList& diagnostics_;
     std::vector<std::string> readKeys_;
 };
+
+// The `seed` member shared by instance and clip documents: a seed accepted by parseSeed is marked
+// read; anything else present draws "bad-seed" and stays unread, so it is kept as written.
+std::optional<std::uint64_t> readSeedMember(FieldReader& reader);
 
 }  // namespace orbi

@@ -17,7 +17,6 @@
 namespace orbi {
 
 inline constexpr std::string_view kInstanceKind = "instance";
-inline constexpr std::string_view kClipKind = "clip";
 inline constexpr std::string_view kAuditionExtension = "com.quillmark.audition";
 
 struct InstanceDocument {

@@ -33,7 +33,7 @@ bool removeEntry(MemberList& list, std::string_view key) {
 
 JsonValue memberListValue(const MemberList& list) {
     JsonValue out = JsonValue::makeObject();
-    for (const JsonMember& m : list) setMember(out, m.key, m.value);
+    out.members = list;  // the list keeps its keys unique, as an object does
     return out;
 }
 
