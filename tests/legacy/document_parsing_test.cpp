@@ -1,0 +1,79 @@
+// Strict parsing of legacy documents: what does not parse, or is not an object, gives the fresh
+// record; nesting is bounded; very large strings are read whole.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "legacy/document_support.hpp"
+
+namespace orbi::test {
+namespace {
+
+TEST(LegacyDocumentParsing, TextsThatAreNoJsonObjectGiveTheFreshRecord) {
+    for (std::string text : {
+             std::string(""),
+             std::string(" "),
+             std::string("{"),
+             std::string(R"({"name": "N",})"),
+             std::string(R"({"name": "N"} {})"),
+             std::string(R"({"name": "N"} x)"),
+             std::string("{\"name\": \"N\"} // note"),
+             std::string("/* note */ {\"name\": \"N\"}"),
+             std::string(R"({'name': 'N'})"),
+             std::string(R"({name: "N"})"),
+             std::string(R"({"name": "N", "x": NaN})"),
+             std::string(R"({"name": "N", "x": 01})"),
+             std::string(R"({"name": "N", "x": 1.})"),
+             std::string(R"({"name": "N", "x": 1e999})"),
+             std::string(R"({"name": "N\u00"})"),
+             std::string(R"({"name": "\ud800"})"),
+             std::string("{\"name\": \"a\tb\"}"),
+             std::string("{\"name\": \"\xC3\"}"),       // cut UTF-8 sequence
+             std::string("{\"name\": \"\xED\xA0\x80\"}"),  // encoded surrogate
+             std::string("\xEF\xBB\xBF\xEF\xBB\xBF{\"name\": \"N\"}"),
+             std::string("\xEF\xBB{\"name\": \"N\"}"),
+             std::string("{\"name\": \"N\"}\0", 14),
+             std::string("{\"name\": \"N\"}\0garbage", 21),
+             std::string("{\"name\": \"N\0\"}", 14),
+             std::string(R"(["name", "N"])"),
+             std::string(R"("N")"),
+             std::string("null"),
+             std::string("7"),
+         }) {
+        EXPECT_EQ(readText(text), LegacyPreset{}) << text;
+    }
+}
+
+TEST(LegacyDocumentParsing, AcceptsByteOrderMarkAndWhitespace) {
+    EXPECT_EQ(readText("\xEF\xBB\xBF{\"name\":\"N\",\"version\":6}"), namedPreset());
+    EXPECT_EQ(readText(" \t\r\n{\"name\":\"N\",\"version\":6}\n\n"), namedPreset());
+    EXPECT_EQ(readText(R"({"name":"\u0041\u00e9\ud83c\udfb9","version":6})").name, "A\xC3\xA9\xF0\x9F\x8E\xB9");
+    EXPECT_EQ(readText("{\"name\":\"N\\u0000x\",\"version\":6}").name, std::string("N\0x", 3));
+}
+
+std::string nested(std::size_t depth) {
+    return R"({"name":"N","version":6,"deep":)" + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}";
+}
+
+TEST(LegacyDocumentParsing, NestingIsBounded) {
+    // The top object counts as one level.
+    EXPECT_EQ(readText(nested(kMaxLegacyNesting)), namedPreset());
+    EXPECT_EQ(readText(nested(kMaxLegacyNesting + 1)), LegacyPreset{});
+    EXPECT_EQ(readText(nested(100000)), LegacyPreset{});
+    // Unclosed nesting, and brackets inside strings, which do not nest.
+    EXPECT_EQ(readText(std::string(100000, '[')), LegacyPreset{});
+    EXPECT_EQ(readText(R"({"name":")" + std::string(100000, '[') + R"(","version":6})").name, std::string(100000, '['));
+}
+
+TEST(LegacyDocumentParsing, VeryLargeStringsAreReadWhole) {
+    std::string name(100u << 20, 'x');
+    name[0] = 'A';
+    name.back() = 'Z';
+    std::string text = "{\"version\":6,\"name\":\"" + name + "\"}";
+    LegacyPreset preset = readText(text);
+    EXPECT_EQ(preset.name.size(), name.size());
+    EXPECT_TRUE(preset.name == name);
+}
+
+}  // namespace
+}  // namespace orbi::test
