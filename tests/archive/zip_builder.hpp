@@ -1,0 +1,126 @@
+// Builds zip archives field by field for the reader tests, so that every header field can be made
+// to lie: sizes, offsets, signatures, flags, methods, extra fields, disk numbers, comments.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "archive_test_support.hpp"
+
+namespace orbi::test {
+
+struct RawEntry {
+    std::string name;
+    Bytes packed;                 // the bytes after the local header
+    std::uint16_t method = 0;
+    std::uint16_t flags = 0;
+    std::uint32_t crc = 0;
+    std::uint32_t packedSize = 0;
+    std::uint32_t unpackedSize = 0;
+    Bytes localExtra;
+    Bytes centralExtra;
+    std::string centralComment;
+    std::uint32_t localSignature = 0x04034b50;
+    std::optional<std::uint32_t> localOffset;  // override of where the central header points
+    bool writeLocal = true;                    // false: only a central header (for sharing data)
+};
+
+inline RawEntry storedEntry(std::string name, const Bytes& data) {
+    RawEntry e;
+    e.name = std::move(name);
+    e.packed = data;
+    e.crc = static_cast<std::uint32_t>(::crc32(0L, data.data(), static_cast<uInt>(data.size())));
+    e.packedSize = e.unpackedSize = static_cast<std::uint32_t>(data.size());
+    return e;
+}
+
+inline RawEntry deflatedEntry(std::string name, const Bytes& data) {
+    RawEntry e = storedEntry(std::move(name), data);
+    e.method = 8;
+    e.packed = zlibDeflateRaw(data, 6);
+    e.packedSize = static_cast<std::uint32_t>(e.packed.size());
+    return e;
+}
+
+struct RawArchive {
+    std::vector<RawEntry> entries;
+    std::string comment;
+    std::uint16_t thisDisk = 0;
+    std::uint16_t directoryDisk = 0;
+    std::optional<std::uint16_t> entriesOnDisk;
+    std::optional<std::uint16_t> totalEntries;
+    std::optional<std::uint32_t> directorySize;
+    std::optional<std::uint32_t> directoryOffset;
+    Bytes afterComment;
+};
+
+inline void put16(Bytes& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+inline void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+inline Bytes buildZip(const RawArchive& a) {
+    Bytes out;
+    std::vector<std::uint32_t> offsets;
+    for (const RawEntry& e : a.entries) {
+        offsets.push_back(static_cast<std::uint32_t>(out.size()));
+        if (!e.writeLocal) continue;
+        put32(out, e.localSignature);
+        put16(out, 20);
+        put16(out, e.flags);
+        put16(out, e.method);
+        put16(out, 0);
+        put16(out, 0x21);
+        put32(out, e.crc);
+        put32(out, e.packedSize);
+        put32(out, e.unpackedSize);
+        put16(out, static_cast<std::uint32_t>(e.name.size()));
+        put16(out, static_cast<std::uint32_t>(e.localExtra.size()));
+        out.insert(out.end(), e.name.begin(), e.name.end());
+        out.insert(out.end(), e.localExtra.begin(), e.localExtra.end());
+        out.insert(out.end(), e.packed.begin(), e.packed.end());
+    }
+    const auto directoryStart = static_cast<std::uint32_t>(out.size());
+    for (std::size_t i = 0; i < a.entries.size(); ++i) {
+        const RawEntry& e = a.entries[i];
+        put32(out, 0x02014b50);
+        put16(out, 20);
+        put16(out, 20);
+        put16(out, e.flags);
+        put16(out, e.method);
+        put16(out, 0);
+        put16(out, 0x21);
+        put32(out, e.crc);
+        put32(out, e.packedSize);
+        put32(out, e.unpackedSize);
+        put16(out, static_cast<std::uint32_t>(e.name.size()));
+        put16(out, static_cast<std::uint32_t>(e.centralExtra.size()));
+        put16(out, static_cast<std::uint32_t>(e.centralComment.size()));
+        put16(out, 0);
+        put16(out, 0);
+        put32(out, 0);
+        put32(out, e.localOffset.value_or(offsets[i]));
+        out.insert(out.end(), e.name.begin(), e.name.end());
+        out.insert(out.end(), e.centralExtra.begin(), e.centralExtra.end());
+        out.insert(out.end(), e.centralComment.begin(), e.centralComment.end());
+    }
+    const auto directorySize = static_cast<std::uint32_t>(out.size() - directoryStart);
+    const auto count = static_cast<std::uint16_t>(a.entries.size());
+    put32(out, 0x06054b50);
+    put16(out, a.thisDisk);
+    put16(out, a.directoryDisk);
+    put16(out, a.entriesOnDisk.value_or(count));
+    put16(out, a.totalEntries.value_or(count));
+    put32(out, a.directorySize.value_or(directorySize));
+    put32(out, a.directoryOffset.value_or(directoryStart));
+    put16(out, static_cast<std::uint32_t>(a.comment.size()));
+    out.insert(out.end(), a.comment.begin(), a.comment.end());
+    out.insert(out.end(), a.afterComment.begin(), a.afterComment.end());
+    return out;
+}
+
+}  // namespace orbi::test
