@@ -527,14 +527,13 @@ BROKEN_CONTAINER = {"not-json": "preset", "no-name": "preset", "no-document": "b
                     "nameless-document": "bundle"}
 
 WAVETABLE_FRAME_SIZE = 2048
-WAVETABLE_FRAME_BYTES = WAVETABLE_FRAME_SIZE * 4
 SAMPLE_HEADER_BYTES = 20
 SAMPLE_MAX_FRAMES = 1323000
 ZIP_TIME = (1980, 1, 1, 0, 0, 0)
 MASK64 = (1 << 64) - 1
 
 # Stream purposes: each keys its own random stream, so that for example a smaller sample limit
-# changes the sample data but not the names, folders or documents.
+# changes the carried files and their records but not the names, folders or other content.
 PLAN, ITEM, AUDIO, OTHER = 1, 2, 3, 4
 
 
@@ -831,8 +830,8 @@ def make_routings(rng, version, full):
     return routings
 
 
-def curve(rng, count, start_time=0.0):
-    t = start_time
+def curve(rng, count):
+    t = 0.0
     points = []
     for _ in range(count):
         points.append({"t": f32(t), "v": f32(rng.uniform(-1.0, 1.0)),
@@ -853,7 +852,11 @@ def smooth_table(rng, length, lo, hi):
 
 def make_msegs(rng, full):
     msegs = []
-    for index in range(2) if full else [rng.below(2)] * rng.between(1, 2):
+    indices = [0, 1]
+    if not full:
+        rng.shuffle(indices)
+        indices = indices[:rng.between(1, 2)]
+    for index in indices:
         m = {"mseg": index}
         shape = "points" if full and index == 0 else (
             "default" if full else rng.weighted([("points", 17), ("default", 2), ("one", 1)]))
@@ -960,7 +963,9 @@ def make_document(rng, item, carried):
         if has(0.6, 3):
             tags["complexity"] = rng.pick(COMPLEXITIES)
         if has(0.7, 2):
-            tags["character"] = [rng.pick(CHARACTER_TAGS) for _ in range(rng.between(1, 4))]
+            character = list(CHARACTER_TAGS)
+            rng.shuffle(character)
+            tags["character"] = character[:rng.between(1, 4)]
         doc["tags"] = tags
     if has(0.6, 4) and section is None:
         doc["savedFromMode"] = rng.pick(["advanced", "advanced", "beginner"])
@@ -1038,31 +1043,32 @@ def make_document(rng, item, carried):
 
 def spoil(rng, doc):
     """Gives one to three keys a JSON type the reader ignores; the name is left alone."""
-    def first_param():
-        return next(iter(doc["parameters"]))
-    spoilers = [
-        lambda: doc.__setitem__("version", str(doc.get("version", 6))),
-        lambda: doc.__setitem__("version", float(doc.get("version", 5))),
-        lambda: doc.__setitem__("tags", doc.get("tags", {}).get("category") or "Bass"),
-        lambda: doc.setdefault("tags", {}).__setitem__("character", ["warm", 7, None]),
-        lambda: doc["parameters"].__setitem__(first_param(), rng.pick(["loud", None, True])),
-        lambda: doc.__setitem__("macros", "0.5,0.5,0,0"),
-        lambda: doc.__setitem__("mpeEnabled", 1),
-        lambda: doc.__setitem__("scope", 0),
-        lambda: doc.__setitem__("modRoutings", {"lfo1": "filt_cutoff"}),
-        lambda: doc.__setitem__("simpleMeta", "beginner"),
-        lambda: doc.__setitem__("lfoShapes", [0.5, {"lfo": "1", "table": [0.0, 1.0]}]),
-        lambda: doc.__setitem__("msegs", [{"mseg": 0, "points": [{"t": "0", "v": 1, "c": 0},
-                                                                 {"t": 1, "v": -1, "c": 0}]}]),
-        lambda: doc.__setitem__("macroNames", [1, 2, "Tone", None]),
-        lambda: doc.__setitem__("volumeShaper", [0.5, 0.5]),
-        lambda: doc.__setitem__("wavetable1", {"factory": "analog_stack"}),
-        lambda: doc.__setitem__("bundledSamples", [{"path": "samples/x.f32", "channels": "2"}]),
+    tags = doc["tags"] if isinstance(doc.get("tags"), dict) else {}
+    params = dict(doc.get("parameters") or {"osc1_level": 0.5})
+    params[next(iter(params))] = rng.pick(["loud", None, True])
+    replacements = [
+        ("version", str(doc.get("version", 6))),
+        ("version", 5.0),
+        ("tags", tags.get("category") or "Bass"),
+        ("tags", dict(tags, character=["warm", 7, None])),
+        ("parameters", params),
+        ("macros", "0.5,0.5,0,0"),
+        ("mpeEnabled", 1),
+        ("scope", 0),
+        ("modRoutings", {"lfo1": "filt_cutoff"}),
+        ("simpleMeta", "beginner"),
+        ("lfoShapes", [0.5, {"lfo": "1", "table": [0.0, 1.0]}]),
+        ("msegs", [{"mseg": 0, "points": [{"t": "0", "v": 1, "c": 0}, {"t": 1, "v": -1, "c": 0}]}]),
+        ("macroNames", [1, 2, "Tone", None]),
+        ("volumeShaper", [0.5, 0.5]),
+        ("wavetable1", {"factory": "analog_stack"}),
+        ("bundledSamples", [{"path": "samples/x.f32", "channels": "2"}]),
     ]
-    chosen = list(range(len(spoilers)))
+    chosen = list(range(len(replacements)))
     rng.shuffle(chosen)
     for i in chosen[:rng.between(1, 3)]:
-        spoilers[i]()
+        key, value = replacements[i]
+        doc[key] = value
 
 
 # ---- the plan: which files, where, under which names ----
@@ -1070,9 +1076,11 @@ def spoil(rng, doc):
 class Item:
     def __init__(self, index, role, broken=None):
         self.index = index
-        self.role = role          # showcase, extracted, plain, odd, section, dup-name,
-        self.broken = broken      # case-twin, slug-twin, broken; broken: one of BROKEN_KINDS
-        self.container = "preset"  # "preset" (.obpreset) or "bundle" (.obsz)
+        # showcase (every key), extracted, plain, odd (wrong key types), section, dup-name,
+        # case-twin, slug-twin or broken; a broken item's kind is one of BROKEN_KINDS.
+        self.role = role
+        self.broken = broken
+        self.container = "preset"   # "preset" (.obpreset) or "bundle" (.obsz)
         self.folder = ""
         self.family = "any"
         self.category = ""
