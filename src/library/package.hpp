@@ -1,16 +1,21 @@
-// Package: an instance document with its assets, stored as a zip archive or bare JSON.
+// Package: an instance document with the assets it refers to by digest. On disk either a zip
+// archive (the document entry, then "assets/<sha256>" entries) or, with nothing else, bare JSON.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "archive/zip_entry.hpp"
+#include "documents/diagnostics.hpp"
 #include "json/json_value.hpp"
 
 namespace orbi {
 
 struct PackageAsset {
-    std::string name;  // 64 lower-case hex digits of the SHA-256 of data
+    std::string name;  // 64 lower-case hex digits: the SHA-256 of data
     std::vector<std::uint8_t> data;
 };
 
@@ -18,6 +23,19 @@ struct Package {
     std::string documentName = "instance.json";
     JsonValue document;
     std::vector<PackageAsset> assets;
+    std::vector<ZipEntry> otherEntries;  // carried through unchanged, written after the assets
 };
+
+// True for at least 4 bytes starting "PK" 3 4 or "PK" 5 6.
+bool isZipSignature(std::span<const std::uint8_t> bytes);
+
+// True for exactly 64 characters of "0123456789abcdef".
+bool isAssetName(std::string_view name);
+
+std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const std::string& documentName,
+                                   DiagnosticList& diagnostics, const ZipLimits& limits);
+
+// The file's complete contents, or nullopt with the reason added.
+std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, DiagnosticList& diagnostics);
 
 }  // namespace orbi

@@ -1,0 +1,36 @@
+// The presets already in one plugin's user preset folder: one subfolder per bank, one file per
+// preset, read as packages; unreadable files and repeated ids are reported as warnings.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "documents/diagnostics.hpp"
+#include "json/json_value.hpp"
+#include "library/package.hpp"
+#include "platform/platform.hpp"
+
+namespace orbi {
+
+struct LibraryPreset {
+    std::string reference;  // source + ":" + bank + "/" + id
+    std::string bank;
+    std::string id;
+    JsonValue meta;  // the document's "meta", or null
+    platform::Path path;
+};
+
+// Immediate children that are folders (foldersOnly) or regular files, in ascending path order.
+// A folder that cannot be opened has no children; an error part-way keeps what was listed.
+std::vector<platform::Path> listFolder(const platform::Path& folder, bool foldersOnly);
+
+// True for ".json", ".orbi" or ".zip" exactly (a name that begins with its only dot has none).
+bool isLibraryFileName(std::string_view fileName);
+
+std::optional<Package> readLibraryFile(const platform::Path& path, DiagnosticList& diagnostics, std::string& reason);
+
+std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::string& source,
+                                       DiagnosticList& diagnostics);
+
+}  // namespace orbi

@@ -1,0 +1,118 @@
+// Package reading and writing. Assets are verified by digest on the way in and written stored
+// (audio does not deflate usefully) in ascending name order after the document on the way out.
+#include "library/package.hpp"
+
+#include <algorithm>
+
+#include "archive/sha256.hpp"
+#include "archive/zip_reader.hpp"
+#include "archive/zip_writer.hpp"
+#include "json/json_parser.hpp"
+#include "json/json_writer.hpp"
+#include "library/library_messages.hpp"
+
+namespace orbi {
+
+namespace msg = library_messages;
+
+bool isZipSignature(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= 4 && bytes[0] == 'P' && bytes[1] == 'K' &&
+           ((bytes[2] == 3 && bytes[3] == 4) || (bytes[2] == 5 && bytes[3] == 6));
+}
+
+bool isAssetName(std::string_view name) {
+    return name.size() == 64 && std::all_of(name.begin(), name.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+namespace {
+
+constexpr std::string_view kAssetFolder = "assets/";
+
+std::optional<Package> readBareDocument(std::span<const std::uint8_t> bytes, const std::string& documentName,
+                                        DiagnosticList& diagnostics) {
+    std::size_t i = 0;
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) i = 3;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) ++i;
+    if (i >= bytes.size() || bytes[i] != '{') {
+        addError(diagnostics, "package-unreadable", "", msg::kPackageUnreadable);
+        return std::nullopt;
+    }
+    std::optional<JsonValue> document = parseDocument(bytes, "", diagnostics);
+    if (!document) return std::nullopt;
+    Package package;
+    package.documentName = documentName;
+    package.document = std::move(*document);
+    return package;
+}
+
+}  // namespace
+
+std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const std::string& documentName,
+                                   DiagnosticList& diagnostics, const ZipLimits& limits) {
+    if (!isZipSignature(bytes)) return readBareDocument(bytes, documentName, diagnostics);
+
+    std::optional<std::vector<ZipEntry>> entries = readZip(bytes, diagnostics, limits);
+    if (!entries) return std::nullopt;
+
+    Package package;
+    package.documentName = documentName;
+    bool haveDocument = false;
+    for (ZipEntry& entry : *entries) {
+        if (entry.name == documentName) {
+            std::optional<JsonValue> document = parseDocument(entry.data, "/" + entry.name, diagnostics);
+            if (!document) return std::nullopt;
+            package.document = std::move(*document);
+            haveDocument = true;
+            continue;
+        }
+        std::string_view name = entry.name;
+        if (name.size() >= kAssetFolder.size() && name.substr(0, kAssetFolder.size()) == kAssetFolder &&
+            isAssetName(name.substr(kAssetFolder.size()))) {
+            std::string digest(name.substr(kAssetFolder.size()));
+            if (sha256Hex(entry.data) == digest) {
+                package.assets.push_back(PackageAsset{std::move(digest), std::move(entry.data)});
+            } else {
+                addWarning(diagnostics, "asset-corrupt", "/" + entry.name, msg::kAssetCorrupt);
+            }
+            continue;
+        }
+        package.otherEntries.push_back(std::move(entry));
+    }
+    if (!haveDocument) {
+        addError(diagnostics, "document-missing", "/" + documentName, msg::kDocumentMissingPrefix + documentName);
+        return std::nullopt;
+    }
+    return package;
+}
+
+std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, DiagnosticList& diagnostics) {
+    std::string text = writeDocument(package.document);
+    if (package.assets.empty() && package.otherEntries.empty()) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    }
+
+    std::vector<const PackageAsset*> sorted;
+    sorted.reserve(package.assets.size());
+    for (const PackageAsset& asset : package.assets) sorted.push_back(&asset);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
+    for (const PackageAsset* asset : sorted) {
+        if (!isAssetName(asset->name)) {
+            addError(diagnostics, "asset-name", "/" + asset->name, msg::kAssetName);
+            return std::nullopt;
+        }
+    }
+
+    std::vector<ZipEntry> entries;
+    entries.reserve(1 + sorted.size() + package.otherEntries.size());
+    entries.push_back(ZipEntry{package.documentName, std::vector<std::uint8_t>(text.begin(), text.end()), true});
+    for (const PackageAsset* asset : sorted) {
+        entries.push_back(ZipEntry{std::string(kAssetFolder) + asset->name, asset->data, false});
+    }
+    for (const ZipEntry& other : package.otherEntries) entries.push_back(other);
+    return writeZip(entries, diagnostics);
+}
+
+}  // namespace orbi
