@@ -7,6 +7,7 @@
 #include "archive/inflate.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -25,11 +26,18 @@ constexpr int kMaxMatch = 258;
 constexpr std::size_t kFastOutputRoom = kMaxMatch + 8;
 constexpr std::size_t kFastInputBytes = 8;
 constexpr std::size_t kMinimumGrowth = 32 * 1024;
+constexpr std::uint64_t kLitRootMask = (1u << huffman::kLiteralLengthRootBits) - 1u;
 
 inline std::uint64_t loadLittleEndian64(const std::uint8_t* p) {
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    } else {
+        std::uint64_t v = 0;
+        for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+        return v;
+    }
 }
 
 inline std::uint64_t lowBits(std::uint64_t v, unsigned n) { return n >= 64 ? v : v & ((std::uint64_t{1} << n) - 1); }
@@ -345,19 +353,33 @@ const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const s
         bool endOfBlock = false;
         while (w + kFastOutputRoom <= size && br.canRefillFast()) {
             br.refillFast();
-            std::uint32_t e = tableEntry(lit, kLiteralLengthRootBits, br.buffer);
+            std::uint32_t e = lit[br.buffer & kLitRootMask];
             if (entryKind(e) == kLiteral) {
+                // Up to three literals per refill: 56 bits hold three codes of up to 15 bits, and
+                // the output room covers three bytes.
                 br.consume(entryLength(e));
                 o[w++] = static_cast<std::uint8_t>(entryValue(e));
-                // A second symbol's code fits in the bits still held (56 - 15 >= 15).
-                e = tableEntry(lit, kLiteralLengthRootBits, br.buffer);
+                e = lit[br.buffer & kLitRootMask];
+                if (entryKind(e) == kLiteral) {
+                    br.consume(entryLength(e));
+                    o[w++] = static_cast<std::uint8_t>(entryValue(e));
+                    e = lit[br.buffer & kLitRootMask];
+                    if (entryKind(e) == kLiteral) {
+                        br.consume(entryLength(e));
+                        o[w++] = static_cast<std::uint8_t>(entryValue(e));
+                        continue;
+                    }
+                }
+                if (w + kFastOutputRoom > size || !br.canRefillFast()) break;
+                br.refillFast();
+            }
+            if (entryKind(e) == kLink) {
+                e = lit[entryValue(e) + ((br.buffer >> kLiteralLengthRootBits) & ((1u << entryExtra(e)) - 1u))];
                 if (entryKind(e) == kLiteral) {
                     br.consume(entryLength(e));
                     o[w++] = static_cast<std::uint8_t>(entryValue(e));
                     continue;
                 }
-                if (w + kFastOutputRoom > size || !br.canRefillFast()) break;
-                br.refillFast();
             }
             const std::uint32_t kind = entryKind(e);
             if (kind == kBase) {
