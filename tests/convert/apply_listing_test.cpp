@@ -1,0 +1,187 @@
+// Listing the presets already in the target over a real preset folder: what is listed, what is
+// left out with its exact line on standard error, the scan's own findings after them, and that
+// nothing left out counts as taken when the tool migrates.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+#include "legacy/user_presets.hpp"
+#include "library/library_scan.hpp"
+#include "support/run_tool.hpp"
+#include "support/temp_folder.hpp"
+
+namespace orbi::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Swaps std::cerr's buffer for the lifetime of the capture.
+class CaptureStderr {
+public:
+    CaptureStderr() : old_(std::cerr.rdbuf(text_.rdbuf())) {}
+    ~CaptureStderr() { std::cerr.rdbuf(old_); }
+    std::string text() const { return text_.str(); }
+
+private:
+    std::ostringstream text_;
+    std::streambuf* old_;
+};
+
+std::string instance(std::string_view members) {
+    return std::string(R"({"kind":"instance","spec":"1.0")") + std::string(members) + "}\n";
+}
+
+// A zip package made by Python's zipfile, the asset named by hashlib's SHA-256: an oracle
+// independent of the program's own archive and digest code.
+void writeZipPackage(const fs::path& file, const std::string& documentText, const std::string& assetHex) {
+    TempFolder scratch;
+    writeFile(scratch / "instance.json", documentText);
+    writeFile(scratch / "make.py",
+              "import hashlib, sys, zipfile\n"
+              "doc = open(sys.argv[2], 'rb').read().replace(b'@ASSET@', b'asset:' + hashlib.sha256(bytes.fromhex(sys.argv[3])).hexdigest().encode())\n"
+              "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+              "    z.writestr('instance.json', doc)\n"
+              "    data = bytes.fromhex(sys.argv[3])\n"
+              "    z.writestr(zipfile.ZipInfo('assets/' + hashlib.sha256(data).hexdigest()), data)\n");
+    fs::create_directories(file.parent_path());
+    const std::string command = "python3 '" + (scratch / "make.py").string() + "' '" + file.string() + "' '" +
+                                (scratch / "instance.json").string() + "' " + assetHex;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// One wavetable frame of 2048 zero floats, as hex.
+std::string oneFrameHex() { return std::string(8192 * 2, '0'); }
+
+struct Target {
+    TempFolder root;
+    fs::path pads = root / "orbitrone/pads";
+    fs::path leads = root / "orbitrone/leads";
+
+    Target() {
+        writeFile(pads / "broken.orbi", std::string("PK\x03\x04", 4) + "not really an archive");
+        writeFile(pads / "glass.json", instance(R"(,"id":"glass","plugin":"orbitrone",
+            "meta":{"name":"Glass Pad","category":"Pads"},"params":{"nope":1},"assets":{"osc1.table":"asset:)" +
+                                                  std::string(64, 'a') + R"("})"));
+        writeFile(pads / "noid.json", instance(R"(,"plugin":"orbitrone","meta":{"name":"No Id"})"));
+        writeFile(pads / "other.json", instance(R"(,"id":"other","plugin":"vexa.synth","meta":{"name":"Other Synth"})"));
+        writeFile(pads / "section.json", instance(R"(,"id":"sect","plugin":"orbitrone","scope":"filter","meta":{"name":"Section"})"));
+        writeFile(pads / "unnamed.json", instance(R"(,"id":"unnamed","plugin":"orbitrone")"));
+        writeFile(pads / "z-dup.json", instance(R"(,"id":"glass","plugin":"orbitrone","meta":{"name":"Glass Copy"})"));
+        writeFile(pads / "notes.txt", "not a preset");
+        writeZipPackage(leads / "wide.orbi",
+                        instance(R"(,"id":"wide","plugin":"orbitrone","meta":{"name":"Wide Lead","category":"Leads"},
+                            "assets":{"osc2.table":"@ASSET@"})"),
+                        oneFrameHex());
+    }
+
+    std::string path(const fs::path& p) const { return p.string(); }
+
+    // Exactly what the listing must write, in order.
+    std::string expectedStderr() const {
+        DiagnosticList d;
+        std::string brokenReason;
+        EXPECT_FALSE(readLibraryFile(pads / "broken.orbi", d, brokenReason));
+        return "orbitrone: user preset " + path(pads / "other.json") + " left out: An instance of vexa.synth, not Orbitrone\n" +
+               "orbitrone: user preset " + path(pads / "section.json") +
+               " left out: Only a whole instrument loads here, not filter\n" +
+               "orbitrone: user presets: " + path(pads / "broken.orbi") + " " + brokenReason + "\n" +
+               "orbitrone: user presets: " + path(pads / "noid.json") + " has no id\n" +
+               "orbitrone: user presets: " + path(pads / "z-dup.json") +
+               " repeats preset pads/glass; the first file in name order is the preset\n";
+    }
+};
+
+TEST(UserPresetListing, ListsWhatAppliesAndReportsTheRest) {
+    Target target;
+    std::vector<UserPresetEntry> entries;
+    std::string err;
+    {
+        CaptureStderr capture;
+        entries = listUserPresets(target.root.path());
+        err = capture.text();
+    }
+    EXPECT_EQ(err, target.expectedStderr());
+
+    // Bank order (leads before pads), then file order; the missing name reads as Init.
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name, "Wide Lead");
+    EXPECT_EQ(entries[0].category, "Leads");
+    EXPECT_EQ(entries[0].bank, "leads");
+    EXPECT_EQ(entries[0].id, "wide");
+    EXPECT_EQ(entries[0].preset.wavetable2, "bundled:wavetables/osc2.f32");
+    ASSERT_EQ(entries[0].preset.bundledWavetables.size(), 1u);
+    EXPECT_EQ(entries[0].preset.bundledWavetables[0].frameCount, 1);
+    EXPECT_TRUE(entries[0].preset.bundleFiles.empty());  // the listing does not carry the audio
+
+    EXPECT_EQ(entries[1].name, "Glass Pad");
+    EXPECT_EQ(entries[1].category, "Pads");
+    EXPECT_EQ(entries[1].bank, "pads");
+    EXPECT_EQ(entries[1].id, "glass");
+    EXPECT_EQ(entries[1].preset.name, "Glass Pad");
+    EXPECT_EQ(entries[1].preset.wavetable1, "factory:analog_stack");  // its asset is missing: a warning only
+
+    EXPECT_EQ(entries[2].name, "Init");
+    EXPECT_EQ(entries[2].id, "unnamed");
+    EXPECT_EQ(entries[2].category, "");
+}
+
+TEST(UserPresetListing, EmptyAndMissingRoots) {
+    std::string err;
+    {
+        CaptureStderr capture;
+        EXPECT_TRUE(listUserPresets(fs::path()).empty());
+        TempFolder root;
+        EXPECT_TRUE(listUserPresets(root.path()).empty());          // no orbitrone folder
+        EXPECT_TRUE(listUserPresets(root / "does-not-exist").empty());
+        err = capture.text();
+    }
+    EXPECT_EQ(err, "");
+}
+
+TEST(UserPresetListing, ReadPresetPackageFile) {
+    Target target;
+    DiagnosticList ok;
+    auto glass = readPresetPackageFile(target.pads / "glass.json", ok);
+    ASSERT_TRUE(glass);
+    EXPECT_EQ(glass->name, "Glass Pad");
+    EXPECT_FALSE(firstError(ok));
+
+    DiagnosticList other;
+    EXPECT_FALSE(readPresetPackageFile(target.pads / "other.json", other));
+    EXPECT_EQ(firstError(other), "An instance of vexa.synth, not Orbitrone");
+
+    DiagnosticList missing;
+    EXPECT_FALSE(readPresetPackageFile(target.pads / "gone.json", missing));
+    EXPECT_TRUE(firstError(missing).has_value());
+
+    DiagnosticList broken;
+    EXPECT_FALSE(readPresetPackageFile(target.pads / "notes.txt", broken));
+    EXPECT_EQ(firstError(broken), "Neither a JSON document nor a zip archive");
+
+    // A section preset is refused here whatever the caller would allow elsewhere.
+    DiagnosticList section;
+    EXPECT_FALSE(readPresetPackageFile(target.pads / "section.json", section));
+    EXPECT_EQ(firstError(section), "Only a whole instrument loads here, not filter");
+}
+
+// Through the tool: the same lines reach the real standard error, listed names are kept, and
+// the names of files left out stay free.
+TEST(UserPresetListing, LeftOutPresetsAreNotTaken) {
+    if (toolPath().empty()) GTEST_SKIP() << "ORBI_TOOL not set";
+    Target target;
+    TempFolder legacy;
+    writeFile(legacy / "a.obpreset", R"({"name":"Glass Pad","version":6})");
+    writeFile(legacy / "b.obpreset", R"({"name":"Other Synth","version":6,"tags":{"category":"Keys"}})");
+    writeFile(legacy / "c.obpreset", R"({"name":"Section","version":6,"tags":{"category":"Keys"}})");
+    ToolResult r = runToolBinary({"--from", legacy.path().string(), "--to", target.root.path().string()});
+    EXPECT_EQ(r.err, target.expectedStderr());
+    EXPECT_NE(r.out.find("  kept      Glass Pad  (a preset of that name is already there)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  migrated  Other Synth  (user:keys/other-synth)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  migrated  Section  (user:keys/section)\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
+}  // namespace orbi::test
