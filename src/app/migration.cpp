@@ -84,7 +84,7 @@ std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, con
 
         InstanceDocument instance;
         Package package;
-        convertLegacyPreset(instance, package, *preset, id, diagnostics);
+        convertLegacyPreset(instance, package, std::move(*preset), id, diagnostics);
         if (std::optional<std::string> reference = savePreset(presetRoot, bank, package, diagnostics)) {
             takenIds.insert({bank, id});
             entry.status = MigrationStatus::migrated;
