@@ -74,6 +74,11 @@ TEST(InstanceReading, ScalarMembers) {
     EXPECT_EQ(describe(list), (Lines{"W instance-without-plugin /plugin | An instance names its plugin",
                                      "W bad-seed /seed | A seed is 16 hex digits; kept as written, not used"}));
     EXPECT_EQ(keysOf(instance->unread), (Lines{"seed", "foo"}));
+
+    // A wrong-typed formatVersion reads as 1 and goes back out as written, in its place.
+    list.clear();
+    EXPECT_EQ(writeCompact(parse(rewriteInstance(R"({"kind":"instance","plugin":"p","formatVersion":"2"})", list))),
+              R"({"kind":"instance","spec":"1.0","plugin":"p","formatVersion":"2","scope":"complete","params":{},"state":{}})");
 }
 
 TEST(InstanceReading, ParamsAssetsAndAudition) {
