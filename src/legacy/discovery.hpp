@@ -11,8 +11,16 @@
 
 namespace orbi {
 
+// Every regular .obpreset or .obsz file (extension in any ASCII case) at any depth below the
+// folder, sorted component by component. Never fails: a folder that is not a directory gives
+// nothing, and a walk error ends the walk with what was found up to then.
 std::vector<platform::Path> findLegacyPresets(const platform::Path& folder);
+
+// A .obsz file is read as a bundle; any other as a bare document, which must have a name
+// ("not-a-preset" otherwise, naming the file). A file that cannot be read is "unreadable".
 std::optional<LegacyPreset> readLegacyPresetFile(const platform::Path& path, DiagnosticList& diagnostics);
+
+// The whole file; nothing with an "unreadable" error naming the full path when it cannot be read.
 std::optional<std::vector<std::uint8_t>> readFileBytes(const platform::Path& path, DiagnosticList& diagnostics);
 
 }  // namespace orbi

@@ -1,0 +1,32 @@
+// Fuzzes the legacy bundle reader: no input may crash it, a bundle that gives no preset has an
+// error to show for it, and a preset carries only files of its two folders.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+
+#include "documents/diagnostics.hpp"
+#include "legacy/legacy_bundle.hpp"
+
+namespace {
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    orbi::DiagnosticList diagnostics;
+    std::optional<orbi::LegacyPreset> preset = orbi::readLegacyBundle(std::span(data, size), diagnostics);
+    if (!preset) {
+        if (!orbi::firstError(diagnostics)) fail("no preset and no error");
+        return 0;
+    }
+    if (orbi::firstError(diagnostics)) fail("a preset and an error");
+    if (preset->version != 6) fail("version is not 6 after reading");
+    for (const auto& [name, bytes] : preset->bundleFiles) {
+        if (!name.starts_with("wavetables/") && !name.starts_with("samples/")) fail("carried a file of another folder");
+    }
+    return 0;
+}

@@ -1,0 +1,19 @@
+// Reading a legacy bundle (.obsz): a zip archive holding preset.obpreset and the wavetable and
+// sample files the preset uses, which travel with the preset as its bundleFiles.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "documents/diagnostics.hpp"
+#include "legacy/legacy_preset.hpp"
+
+namespace orbi {
+
+// Nothing when the bytes are not a readable zip archive (the zip reader's findings are in the
+// list) or hold no preset.obpreset ("not-a-preset"). The document's name is not checked: a bundle
+// whose document is nameless or not JSON still gives a (default) preset.
+std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics);
+
+}  // namespace orbi
