@@ -1,6 +1,6 @@
 // The built tool over a legacy folder: non-presets and unreadable bundles fail with their
 // reasons, section presets are kept, other files are not listed, and whole-instrument presets
-// reach the saving stage.
+// are migrated.
 #include <gtest/gtest.h>
 
 #include "legacy/zip_fixtures.hpp"
@@ -21,26 +21,27 @@ TEST(LegacyToolRun, ReportsEveryLegacyFileInPathOrder) {
     writeFile(legacy / "bundles/NoDocument.obsz", std::string(noDocument.begin(), noDocument.end()));
     std::vector<std::uint8_t> tape = pythonZip({{"preset.obpreset", R"({"name": "Tape", "scope": "effect_tape"})"}});
     writeFile(legacy / "bundles/Tape.obsz", std::string(tape.begin(), tape.end()));
+    // A bundle whose document has no name is still a preset; it fails only when saved.
+    std::vector<std::uint8_t> nameless = pythonZip({{"preset.obpreset", "not json"}});
+    writeFile(legacy / "bundles/Nameless.obsz", std::string(nameless.begin(), nameless.end()));
     writeFile(legacy / "notes.txt", "not looked at");
     writeFile(legacy / "Lead.obpreset.bak", "not looked at");
 
     ToolResult r = runToolBinary({"--from", legacy.string(), "--to", (root / "new").string()});
 
-    // Saving may or may not be in place; either way the preset got past reading.
-    const std::string leadFailed = "  failed    Lead.obpreset  (Saving presets is not built yet)\n";
-    const std::string leadMigrated = "  migrated  Lead  (user:uncategorized/lead)\n";
-    bool saved = r.out.find(leadMigrated) != std::string::npos;
     EXPECT_EQ(r.out, "From " + legacy.string() + "\nTo   " + (root / "new/orbitrone").string() + "\n\n" +
                          "  failed    Broken.obpreset  (Broken.obpreset is not a Orbitrone preset)\n"
                          "  failed    Empty.OBSZ  (Too short to be a zip archive)\n"
                          "  kept      Filter Sweep  (section preset, still listed from the old folder)\n"
-                         "  failed    Unnamed.obpreset  (Unnamed.obpreset is not a Orbitrone preset)\n" +
-                         (saved ? leadMigrated : leadFailed) +
+                         "  failed    Unnamed.obpreset  (Unnamed.obpreset is not a Orbitrone preset)\n"
+                         "  migrated  Lead  (user:uncategorized/lead)\n"
+                         "  failed    Nameless.obsz  (The preset id \"\" cannot name a file)\n"
                          "  failed    NoDocument.obsz  (A .obsz without its preset.obpreset)\n"
                          "  kept      Tape  (section preset, still listed from the old folder)\n"
-                         "\n" + (saved ? "1 migrated, 4 failed, 2 kept.\n" : "0 migrated, 5 failed, 2 kept.\n"));
+                         "\n1 migrated, 5 failed, 2 kept.\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(std::filesystem::is_regular_file(root / "new/orbitrone/uncategorized/lead.json"));
 }
 
 }  // namespace
