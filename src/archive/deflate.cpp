@@ -3,9 +3,9 @@
 // hash is walked from the most recent: at most 64 candidates, none more than 32,768 bytes back,
 // a candidate replacing the best only when strictly longer, stopping at the longest possible
 // match. A match of 3 or more is taken at once (no lazy evaluation) and every position it covers
-// enters the chains. Speed comes from the implementation alone - 32-bit chain entries when the
-// input allows, word-wide match comparison, a quick reject on the byte that would make a
-// candidate longer, and a 64-bit bit writer - never from choosing other matches.
+// enters the chains. Speed comes from the implementation alone - chains kept as 16-bit steps in
+// a one-window ring (positions further back can never be used), a 32-bit quick reject,
+// word-wide match comparison and a 64-bit bit writer - never from choosing other matches.
 #include "archive/deflate.hpp"
 
 #include <algorithm>
@@ -28,6 +28,7 @@ constexpr std::size_t kMaxMatch = 258;
 constexpr std::size_t kWindow = 32768;
 constexpr int kMaxCandidates = 64;
 constexpr std::size_t kHashSize = 1u << 15;
+constexpr std::uint16_t kFar = 0xFFFF;  // a chain step that leaves the window
 
 // Length symbol (0-28, i.e. symbol - 257) for each match length 0..258.
 constexpr std::array<std::uint8_t, kMaxMatch + 1> makeLengthSymbols() {
@@ -78,6 +79,13 @@ inline std::uint32_t hash3(const std::uint8_t* p) {
     return ((((std::uint32_t{p[0]} << 5) ^ p[1]) << 5) ^ p[2]) & (kHashSize - 1);
 }
 
+inline std::uint32_t load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+    return v;
+}
+
 inline std::uint64_t load64(const std::uint8_t* p) {
     std::uint64_t v;
     std::memcpy(&v, p, 8);
@@ -96,6 +104,60 @@ inline std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std
     }
     while (n < limit && a[n] == b[n]) ++n;
     return n;
+}
+
+struct Match {
+    // Only candidates of at least kMinMatch bytes can be taken, and which of them wins does not
+    // depend on shorter ones, so every search starts as if a match of 2 were in hand.
+    std::size_t length = kMinMatch - 1;
+    std::size_t distance = 0;
+};
+
+// Walks the chain from the candidate `distance` bytes back. Requires 4 readable bytes at cur.
+inline Match longestMatch(const std::uint8_t* cur, std::size_t p, std::size_t distance, std::size_t longest,
+                          const std::uint16_t* steps) {
+    Match best;
+    // A candidate can only be longer if it matches every byte up to best.length; one 32-bit
+    // comparison of the bytes ending there (the first three while best.length is 2) rejects most
+    // of the rest at once.
+    std::size_t probe = 0;
+    std::uint32_t mask = 0x00FFFFFFu;
+    std::uint32_t want = load32(cur) & mask;
+    for (int left = kMaxCandidates; distance <= kWindow && left > 0; --left) {
+        const std::uint8_t* const cand = cur - distance;
+        // Load the next step first: it does not depend on this candidate's outcome.
+        const std::size_t next = distance + steps[(p - distance) & (kWindow - 1)];
+        if ((load32(cand + probe) & mask) == want) {
+            const std::size_t length = matchLength(cand, cur, longest);
+            if (length > best.length) {
+                best.length = length;
+                best.distance = distance;
+                if (length == longest) break;
+                probe = length - 3;
+                mask = 0xFFFFFFFFu;
+                want = load32(cur + probe);
+            }
+        }
+        distance = next;
+    }
+    return best;
+}
+
+// The same walk where fewer than 4 bytes remain (then exactly 3).
+inline Match longestMatchAtTheEnd(const std::uint8_t* cur, std::size_t p, std::size_t distance, std::size_t longest,
+                                  const std::uint16_t* steps) {
+    Match best;
+    for (int left = kMaxCandidates; distance <= kWindow && left > 0; --left) {
+        const std::uint8_t* const cand = cur - distance;
+        const std::size_t length = matchLength(cand, cur, longest);
+        if (length > best.length) {
+            best.length = length;
+            best.distance = distance;
+            if (length == longest) break;
+        }
+        distance += steps[(p - distance) & (kWindow - 1)];
+    }
+    return best;
 }
 
 // Packs bits least significant first; whole 32-bit words go out as they fill.
@@ -144,39 +206,34 @@ std::size_t compress(const std::uint8_t* in, std::size_t n, std::uint8_t* out) {
 
     auto head = std::make_unique<Index[]>(kHashSize);
     std::fill_n(head.get(), kHashSize, Index{-1});
-    auto chain = std::make_unique_for_overwrite<Index[]>(n);  // each entry is written before it is read
+    // The chains as backward steps in a ring of one window: the entry of position q (at
+    // q mod 32,768) is the distance to the previous position with the same hash, or kFar. While
+    // position p is searched, the ring holds exactly the entries of p - 32,768 .. p - 1, which are
+    // the only positions a match may come from; a step past the window ends the walk.
+    auto steps = std::make_unique<std::uint16_t[]>(kWindow);
 
     auto insert = [&](std::size_t q, std::uint32_t h) {
-        chain[q] = head[h];
+        const Index previous = head[h];
+        const std::size_t step = q - static_cast<std::size_t>(previous);
+        steps[q & (kWindow - 1)] = previous < 0 || step > kWindow ? kFar : static_cast<std::uint16_t>(step);
         head[h] = static_cast<Index>(q);
     };
 
     std::size_t p = 0;
     while (p < n) {
-        std::size_t bestLength = 0;
-        std::size_t bestDistance = 0;
+        Match best;
         std::uint32_t h = 0;
         const bool hashable = p + 2 < n;
         if (hashable) {
             h = hash3(in + p);
+            const Index first = head[h];
+            const std::size_t distance = first < 0 ? kFar : p - static_cast<std::size_t>(first);
             const std::size_t longest = std::min(n - p, kMaxMatch);
-            Index candidate = head[h];
-            for (int examined = 0; candidate >= 0 && examined < kMaxCandidates; ++examined) {
-                const std::size_t c = static_cast<std::size_t>(candidate);
-                const std::size_t distance = p - c;
-                if (distance > kWindow) break;
-                // A candidate can only be longer if it also matches the byte at bestLength.
-                if (in[c + bestLength] == in[p + bestLength]) {
-                    const std::size_t length = matchLength(in + c, in + p, longest);
-                    if (length > bestLength) {
-                        bestLength = length;
-                        bestDistance = distance;
-                        if (length == longest) break;
-                    }
-                }
-                candidate = chain[c];
-            }
+            best = p + 4 <= n ? longestMatch(in + p, p, distance, longest, steps.get())
+                              : longestMatchAtTheEnd(in + p, p, distance, longest, steps.get());
         }
+        const std::size_t bestLength = best.length;
+        const std::size_t bestDistance = best.distance;
 
         if (bestLength >= kMinMatch) {
             const unsigned ls = kLengthSymbol[bestLength];
