@@ -1,13 +1,16 @@
 // Strict recursive-descent JSON parser that builds JsonValue trees in place.
-// Design: recursion is bounded by the 256-container limit and each frame holds only a few
-// pointers; string bodies are scanned eight bytes at a time for the quote or backslash and
-// copied in runs; objects check duplicate keys linearly while small and through an
-// open-addressing index of member positions once they grow.
+// Design: recursion is bounded by the 256-container limit and each frame holds little more than
+// one JsonValue. Elements and members of open containers collect on two scratch stacks shared
+// by the whole parse and move into an exactly sized vector when the container closes, so each
+// container allocates once; the emptied slots stay on the stacks and are reused. String bodies are scanned eight bytes at a time for the quote or
+// backslash and copied in runs; objects check duplicate keys linearly while small and through
+// an open-addressing index of member positions once they grow.
 #include "json/json_parser.hpp"
 
+#include <array>
 #include <bit>
 #include <cstring>
-#include <functional>
+#include <iterator>
 #include <vector>
 
 #include "json/json_number.hpp"
@@ -47,6 +50,13 @@ const char* findQuoteOrBackslash(const char* p, const char* end) {
     return p;
 }
 
+// Space, tab, line feed and carriage return; nothing else counts as whitespace.
+constexpr std::array<bool, 256> kWhitespace = [] {
+    std::array<bool, 256> t{};
+    t[' '] = t['\t'] = t['\n'] = t['\r'] = true;
+    return t;
+}();
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -75,19 +85,36 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 constexpr std::size_t kLinearKeyLimit = 12;
 
 // Positions of an object's members by key hash: slots hold member index + 1, 0 when empty.
+// Members are passed as a pointer each time because the scratch stack may have moved them.
 class KeyIndex {
 public:
-    // True if key is new (and is then recorded as member `index`); false if already present.
-    bool insert(const std::vector<JsonMember>& members, std::size_t index) {
+    // True if members[index].key is new (and is then recorded); false if already present.
+    bool insert(const JsonMember* members, std::size_t index) {
         if ((index + 1) * 2 > slots_.size()) rebuild(members, index);
         return place(members, index);
     }
 
 private:
-    bool place(const std::vector<JsonMember>& members, std::size_t index) {
+    // Mixes the key eight bytes at a time (keys are short; the table only needs spread).
+    static std::size_t hashOf(std::string_view key) {
+        std::uint64_t h = key.size() * 0x9E3779B97F4A7C15ULL;
+        std::size_t i = 0;
+        for (; i + 8 <= key.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, key.data() + i, 8);
+            h = (h ^ w) * 0xBF58476D1CE4E5B9ULL;
+            h ^= h >> 31;
+        }
+        std::uint64_t tail = 0;
+        for (; i < key.size(); ++i) tail = (tail << 8) | static_cast<unsigned char>(key[i]);
+        h = (h ^ tail) * 0x94D049BB133111EBULL;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+
+    bool place(const JsonMember* members, std::size_t index) {
         const std::string& key = members[index].key;
         const std::size_t mask = slots_.size() - 1;
-        std::size_t i = std::hash<std::string_view>{}(key) & mask;
+        std::size_t i = hashOf(key) & mask;
         while (slots_[i] != 0) {
             if (members[slots_[i] - 1].key == key) return false;
             i = (i + 1) & mask;
@@ -96,13 +123,26 @@ private:
         return true;
     }
 
-    void rebuild(const std::vector<JsonMember>& members, std::size_t count) {
+    void rebuild(const JsonMember* members, std::size_t count) {
         slots_.assign(std::bit_ceil((count + 1) * 4), 0);
         for (std::size_t i = 0; i < count; ++i) place(members, i);
     }
 
     std::vector<std::uint32_t> slots_;
 };
+
+bool opensContainer(char c) { return c == '[' || c == '{'; }
+
+// Makes a reused (moved-from) slot a plain null again.
+void clearSlot(JsonValue& v) {
+    v.kind = JsonKind::Null;
+    v.boolean = false;
+    v.number = 0.0;
+    v.numberText.clear();
+    v.string.clear();
+    v.items.clear();
+    v.members.clear();
+}
 
 class Parser {
 public:
@@ -127,11 +167,22 @@ private:
         return false;
     }
 
+    // Indented documents put a line feed and a run of spaces before most tokens; the run is
+    // passed eight bytes at a time.
     void skipWhitespace() {
-        while (p_ < end_) {
-            const char c = *p_;
-            if (c > ' ' || (c != ' ' && c != '\n' && c != '\r' && c != '\t')) return;
+        while (p_ < end_ && kWhitespace[static_cast<unsigned char>(*p_)]) {
             ++p_;
+            while (end_ - p_ >= 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p_, 8);
+                const std::uint64_t other = w ^ (kOnes * ' ');
+                if (other == 0) {
+                    p_ += 8;
+                    continue;
+                }
+                if constexpr (std::endian::native == std::endian::little) p_ += std::countr_zero(other) >> 3;
+                break;
+            }
         }
     }
 
@@ -194,6 +245,41 @@ private:
         return true;
     }
 
+    JsonValue& nextItemSlot() {
+        if (itemTop_ == items_.size()) {
+            ++itemTop_;
+            return items_.emplace_back();
+        }
+        JsonValue& slot = items_[itemTop_++];
+        clearSlot(slot);
+        return slot;
+    }
+
+    JsonMember& nextMemberSlot() {
+        if (memberTop_ == members_.size()) {
+            ++memberTop_;
+            members_.push_back(JsonMember{});  // aggregate-initialized: no zero fill of the slot
+            return members_.back();
+        }
+        JsonMember& slot = members_[memberTop_++];
+        slot.key.clear();
+        clearSlot(slot.value);
+        return slot;
+    }
+
+    // Parses the element at the position onto the item stack. Scalars are built in their slot;
+    // a container is built in this frame first, as its own elements may move the stack.
+    bool pushItem() {
+        skipWhitespace();
+        if (p_ < end_ && opensContainer(*p_)) {
+            JsonValue nested;
+            if (!parseValue(nested)) return false;
+            nextItemSlot() = std::move(nested);
+            return true;
+        }
+        return parseValue(nextItemSlot());
+    }
+
     bool parseArray(JsonValue& out) {
         out.kind = JsonKind::Array;
         ++p_;
@@ -202,9 +288,9 @@ private:
             ++p_;
             return true;
         }
+        const std::size_t base = itemTop_;
         for (;;) {
-            out.items.emplace_back();
-            if (!parseValue(out.items.back())) return false;
+            if (!pushItem()) return false;
             skipWhitespace();
             if (p_ < end_) {
                 if (*p_ == ',') {
@@ -213,6 +299,10 @@ private:
                 }
                 if (*p_ == ']') {
                     ++p_;
+                    const auto first = items_.begin() + static_cast<std::ptrdiff_t>(base);
+                    const auto last = items_.begin() + static_cast<std::ptrdiff_t>(itemTop_);
+                    out.items.assign(std::make_move_iterator(first), std::make_move_iterator(last));
+                    itemTop_ = base;
                     return true;
                 }
             }
@@ -228,18 +318,27 @@ private:
             ++p_;
             return true;
         }
-        std::vector<JsonMember>& members = out.members;
+        const std::size_t base = memberTop_;
         KeyIndex index;
         for (;;) {
             skipWhitespace();
             if (p_ == end_ || *p_ != '"') return fail(reason::kExpectedKey);
-            JsonMember& member = members.emplace_back();
-            if (!parseString(member.key)) return false;
+            const std::size_t slot = memberTop_;
+            if (!parseString(nextMemberSlot().key)) return false;
             skipWhitespace();
             if (p_ == end_ || *p_ != ':') return fail(reason::kExpectedColon);
             ++p_;
-            if (!isNewKey(members, index)) return fail(reason::duplicateKey(member.key));
-            if (!parseValue(member.value)) return false;
+            if (!isNewKey(members_.data() + base, slot - base, index)) {
+                return fail(reason::duplicateKey(members_[slot].key));
+            }
+            skipWhitespace();
+            if (p_ < end_ && opensContainer(*p_)) {
+                JsonValue nested;
+                if (!parseValue(nested)) return false;
+                members_[slot].value = std::move(nested);
+            } else if (!parseValue(members_[slot].value)) {
+                return false;
+            }
             skipWhitespace();
             if (p_ < end_) {
                 if (*p_ == ',') {
@@ -248,6 +347,10 @@ private:
                 }
                 if (*p_ == '}') {
                     ++p_;
+                    const auto first = members_.begin() + static_cast<std::ptrdiff_t>(base);
+                    const auto last = members_.begin() + static_cast<std::ptrdiff_t>(memberTop_);
+                    out.members.assign(std::make_move_iterator(first), std::make_move_iterator(last));
+                    memberTop_ = base;
                     return true;
                 }
             }
@@ -255,9 +358,8 @@ private:
         }
     }
 
-    // Whether the last member's key differs from every earlier one.
-    static bool isNewKey(const std::vector<JsonMember>& members, KeyIndex& index) {
-        const std::size_t last = members.size() - 1;
+    // Whether members[last] has a key different from every earlier member's.
+    static bool isNewKey(const JsonMember* members, std::size_t last, KeyIndex& index) {
         if (last < kLinearKeyLimit) {
             const std::string& key = members[last].key;
             for (std::size_t i = 0; i < last; ++i) {
@@ -326,6 +428,12 @@ private:
     const char* end_;
     int depth_ = 0;
     std::string& reason_;
+    // Elements and members of the open containers, innermost last; slots at and above the top
+    // are emptied leftovers kept for reuse.
+    std::vector<JsonValue> items_;
+    std::vector<JsonMember> members_;
+    std::size_t itemTop_ = 0;
+    std::size_t memberTop_ = 0;
 };
 
 }  // namespace

@@ -22,7 +22,9 @@ struct JsonValue {
     std::vector<JsonValue> items;
     std::vector<JsonMember> members;
 
-    JsonValue() = default;
+    // User-provided so that value-initialization (as in vector::emplace_back()) does not zero
+    // the whole object before the member initializers run.
+    JsonValue() noexcept {}
 
     static JsonValue makeNull() { return JsonValue(); }
     static JsonValue makeBool(bool b);

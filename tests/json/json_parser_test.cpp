@@ -1,18 +1,24 @@
 // Parser: structure, literals, numbers, nesting limit and the exact reason of every failure.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "json/json_parser.hpp"
 #include "json/json_reasons.hpp"
+#include "json/json_writer.hpp"
 #include "json_test_support.hpp"
 
 namespace orbi {
 namespace {
 
 using test::failureOf;
+
 using test::parseOk;
 namespace reason = json_reason;
 
@@ -171,6 +177,23 @@ TEST(JsonParser, StructureKeepsOrderAndKinds) {
     EXPECT_TRUE(z.items[2].items.empty());
     EXPECT_EQ(stringMemberOr(v.members[1].value, "y", "-"), "s");
     EXPECT_TRUE(v.members[2].value.isNull());
+
+    // Fields of other kinds stay empty or zero, also where earlier siblings held them.
+    const JsonValue siblings = parseOk(R"([[1.5,true,"t",[0]],["s",{},null,false],{"a":2.5},{"b":"x"},{"c":[1]},{"d":null}])");
+    const JsonValue& s = siblings.items[1].items[0];
+    EXPECT_EQ(s.string, "s");
+    EXPECT_EQ(s.number, 0.0);
+    EXPECT_FALSE(s.boolean);
+    EXPECT_EQ(s.numberText, "");
+    EXPECT_TRUE(siblings.items[1].items[1].items.empty());
+    EXPECT_TRUE(siblings.items[1].items[2].string.empty());
+    EXPECT_FALSE(siblings.items[1].items[3].boolean);
+    const JsonValue& x = siblings.items[3].members[0].value;
+    EXPECT_EQ(x.number, 0.0);
+    EXPECT_EQ(x.numberText, "");
+    EXPECT_EQ(siblings.items[5].members[0].value, JsonValue());
+    EXPECT_EQ(siblings.items[5].members[0].value.items.size(), 0u);
+    EXPECT_EQ(writeCompact(siblings), R"([[1.5,true,"t",[0]],["s",{},null,false],{"a":2.5},{"b":"x"},{"c":[1]},{"d":null}])");
 }
 
 TEST(JsonParser, NumbersKeepTheirSpelling) {
@@ -214,6 +237,38 @@ TEST(JsonParser, NumbersKeepTheirSpelling) {
     EXPECT_EQ(failureOf("0x10"), reason::kTrailingContent);
     EXPECT_EQ(failureOf("1.2.3"), reason::kTrailingContent);
     EXPECT_EQ(failureOf("[1e,2]"), reason::kExpectedCommaOrBracket);
+}
+
+TEST(JsonParser, NumbersReadAsStrtodDoes) {
+    // strtod is the control: every spelling must give the same double, bit for bit, whether the
+    // parser takes its short-decimal path or the general one.
+    std::mt19937_64 rng(4242);
+    auto digits = [&](std::size_t count) {
+        std::string d;
+        for (std::size_t i = 0; i < count; ++i) d += static_cast<char>('0' + rng() % 10);
+        return d;
+    };
+    for (int i = 0; i < 30000; ++i) {
+        std::string text = (rng() % 3 == 0 ? "-" : "") + digits(1 + rng() % 20);
+        if (rng() % 4 != 0) text += "." + digits(rng() % 24);
+        if (rng() % 5 == 0) text += (rng() % 2 ? "e" : "E") + std::string(rng() % 2 ? "-" : "") + std::to_string(rng() % 340);
+        errno = 0;
+        const double expected = std::strtod(text.c_str(), nullptr);
+        if (std::isinf(expected) || (expected == 0.0 && errno == ERANGE)) {
+            ASSERT_EQ(failureOf(text), json_reason::kInvalidNumber) << text;  // overflow, or underflow to 0
+            continue;
+        }
+        const JsonValue v = parseOk(text);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number), std::bit_cast<std::uint64_t>(expected)) << text;
+        ASSERT_EQ(v.numberText, text);
+    }
+    // Around the fast path's limits: 2^53 and 19 digits.
+    for (const char* text : {"9007199254740992", "9007199254740993", "9007199254740993.0", "0.9007199254740993",
+                             "1234567890123456789", "12345678901234567890", "1.234567890123456789",
+                             "18446744073709551615", "18446744073709551616", "99999999999999999999.5",
+                             "0.0000000000000000000001", "1000000000000000000000000.0"}) {
+        EXPECT_EQ(parseOk(text).number, std::strtod(text, nullptr)) << text;
+    }
 }
 
 TEST(JsonParser, DocumentsReportOneUnreadableError) {
