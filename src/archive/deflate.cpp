@@ -69,8 +69,11 @@ constexpr std::uint8_t distanceSymbol(std::size_t d) {
     return d <= 256 ? kDistanceSymbolSmall[d - 1] : kDistanceSymbolLarge[(d - 1) >> 7];
 }
 constexpr bool checkDistanceSymbols() {
-    for (std::size_t d = 1; d <= kWindow; ++d)
-        if (distanceSymbol(d) != distanceSymbolSlow(d)) return false;
+    std::size_t s = 0;
+    for (std::size_t d = 1; d <= kWindow; ++d) {
+        while (s + 1 < kDistanceBase.size() && kDistanceBase[s + 1] <= d) ++s;
+        if (distanceSymbol(d) != s) return false;
+    }
     return true;
 }
 static_assert(checkDistanceSymbols());
