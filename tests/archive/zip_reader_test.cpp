@@ -269,6 +269,33 @@ TEST(ZipReader, OverlappingEntriesAreEachBoundedByTheLimits) {
     EXPECT_EQ(r.diagnostics, DiagnosticList{error(text::kCodeTooLarge, text::kUnpacksTooLarge, "/10")});
 }
 
+TEST(ZipReader, LyingSizesCostNoMemory) {
+    // A 10 KB entry that claims 4 GiB less one byte: refused from the directory alone.
+    RawArchive a;
+    a.entries.push_back(test::storedEntry("claims-4GiB", test::randomBytes(10000, 81)));
+    a.entries[0].unpackedSize = 0xFFFFFFFE;
+    Read r = read(test::buildZip(a));
+    EXPECT_FALSE(r.entries);
+    EXPECT_EQ(r.diagnostics, DiagnosticList{error(text::kCodeTooLarge, text::kUnpacksTooLarge, "/claims-4GiB")});
+
+    // A deflated entry of 64 MiB of zeros that claims 1 MiB stops at the claim and is skipped;
+    // one that claims 1 GiB (within the limits) but holds 64 KiB of zeros is skipped as the
+    // wrong size without ever holding more than it decoded.
+    const Bytes zeros(64 << 20, 0);
+    RawEntry bomb = test::deflatedEntry("bomb", zeros);
+    bomb.unpackedSize = 1 << 20;
+    RawEntry small = test::deflatedEntry("claims-1GiB", Bytes(64 << 10, 0));
+    small.unpackedSize = 1u << 30;
+    RawArchive b;
+    b.entries = {bomb, small, test::storedEntry("kept", test::bytesOf("kept"))};
+    r = read(test::buildZip(b));
+    ASSERT_TRUE(r.entries);
+    EXPECT_EQ(names(*r.entries), std::vector<std::string>{"kept"});
+    EXPECT_EQ(r.diagnostics,
+              (DiagnosticList{warning(text::kCodeDamagedEntry, "Cannot decompress: more data than declared; skipped", "/bomb"),
+                              warning(text::kCodeDamagedEntry, "Cannot decompress: wrong size; skipped", "/claims-1GiB")}));
+}
+
 TEST(ZipReader, EveryTruncationFailsCleanly) {
     RawArchive a;
     a.entries.push_back(test::storedEntry("s", test::bytesOf("stored data")));
