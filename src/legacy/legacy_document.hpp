@@ -14,6 +14,9 @@ namespace orbi {
 // Deepest nesting of arrays and objects a document may have (the top object is level 1); a deeper
 // one is not read. Real documents nest about five levels.
 inline constexpr std::size_t kMaxLegacyNesting = 1000;
+// Most values (numbers, strings, literals, arrays and objects) a document may hold; one with more
+// is not read. Real documents hold some thousands.
+inline constexpr std::size_t kMaxLegacyValues = 4'000'000;
 
 // Never fails and reports nothing. A text that is not JSON, or whose top value is not an object,
 // gives a fresh record (empty name, version 6). Older documents are brought up to version 6.

@@ -1,9 +1,10 @@
 // Builds the nlohmann tree through its SAX interface rather than json::parse, for three reasons:
-// the nesting depth is checked as the text is read (a 100,000-deep text stops at kMaxLegacyNesting
-// without building anything deep), strings are moved out of the lexer instead of copied (a 100 MB
-// name costs one copy, not two), and an integer too large for 64 bits, which nlohmann would turn
-// into a double, is kept as its text so that its low 32 bits stay exact. Such an integer is stored
-// as a binary value holding its digits; a JSON text never yields binary values of its own.
+// the size of the tree is checked as the text is read (a 100,000-deep text stops at
+// kMaxLegacyNesting levels, a text of millions of tiny values at kMaxLegacyValues, before either
+// is built), strings are moved out of the lexer instead of copied (a 100 MB name costs one copy,
+// not two), and an integer too large for 64 bits, which nlohmann would turn into a double, is
+// kept as its text so that its low 32 bits stay exact. Such an integer is stored as a binary
+// value holding its digits; a JSON text never yields binary values of its own.
 #include "legacy/legacy_json.hpp"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ bool writtenAsInteger(const std::string& text) {
 
 class TreeBuilder {
 public:
+    explicit TreeBuilder(const TreeLimits& limits) : limits_(limits) {}
     Json& root() { return root_; }
 
     bool null() { return put(Json(nullptr)); }
@@ -54,9 +56,15 @@ public:
 
 private:
     bool put(Json&& value) {
+        if (!count()) return false;
         place(std::move(value));
         return true;
     }
+
+    // A tree costs tens of bytes per value whatever the value's text, so "[0,0,0,...]" grows about
+    // twenty-fold; the count bounds that for a hostile document (a deflated bundle entry can be a
+    // gigabyte of it). Strings count once, however long.
+    bool count() { return ++values_ <= limits_.values; }
 
     // Stores a finished value where the text puts it and tells where it now lives.
     Json* place(Json&& value) {
@@ -74,7 +82,7 @@ private:
     }
 
     bool open(Json&& container) {
-        if (open_.size() >= kMaxLegacyNesting) return false;
+        if (open_.size() >= limits_.nesting || !count()) return false;
         // A container being filled is the last element of its parent, which gains nothing until
         // it is closed, so the pointer stays valid.
         open_.push_back(place(std::move(container)));
@@ -85,9 +93,11 @@ private:
         return true;
     }
 
+    TreeLimits limits_;
     Json root_;
     std::vector<Json*> open_;
     Json* slot_ = nullptr;
+    std::size_t values_ = 0;
 };
 
 // The digits of an integer kept as text (see above), with an optional leading minus.
@@ -107,12 +117,12 @@ std::int32_t low32(std::uint64_t bits) { return static_cast<std::int32_t>(static
 
 }  // namespace
 
-std::optional<Json> parseStrict(std::span<const std::uint8_t> text) {
+std::optional<Json> parseStrict(std::span<const std::uint8_t> text, const TreeLimits& limits) {
     // nlohmann takes a zero byte for the end of the input and would accept {"a":1} followed by a
     // zero and anything at all. A raw zero byte is never valid JSON (not even inside a string).
     if (std::find(text.begin(), text.end(), std::uint8_t{0}) != text.end()) return std::nullopt;
     try {
-        TreeBuilder builder;
+        TreeBuilder builder(limits);
         const char* first = reinterpret_cast<const char*>(text.data());
         if (!Json::sax_parse(first, first + text.size(), &builder, Json::input_format_t::json, true, false)) {
             return std::nullopt;

@@ -16,10 +16,16 @@ namespace orbi::legacy {
 
 using Json = nlohmann::json;
 
+// How big a tree may grow: nesting levels (the top value is level 1) and values of any kind.
+struct TreeLimits {
+    std::size_t nesting = kMaxLegacyNesting;
+    std::size_t values = kMaxLegacyValues;
+};
+
 // One JSON text (RFC 8259, a UTF-8 byte-order mark allowed) as a tree; nothing when the text does
-// not parse, nests deeper than kMaxLegacyNesting or cannot be held in memory. Never throws.
+// not parse, exceeds the limits or cannot be held in memory. Never throws.
 // Objects keep the last value of a repeated key and iterate in ascending byte order of their keys.
-std::optional<Json> parseStrict(std::span<const std::uint8_t> text);
+std::optional<Json> parseStrict(std::span<const std::uint8_t> text, const TreeLimits& limits = {});
 
 // An integer is a number written without fraction or exponent, of any size; a number is any number.
 bool isInteger(const Json& value);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "legacy/document_support.hpp"
+#include "legacy/legacy_json.hpp"
 
 namespace orbi::test {
 namespace {
@@ -63,6 +64,29 @@ TEST(LegacyDocumentParsing, NestingIsBounded) {
     // Unclosed nesting, and brackets inside strings, which do not nest.
     EXPECT_EQ(readText(std::string(100000, '[')), LegacyPreset{});
     EXPECT_EQ(readText(R"({"name":")" + std::string(100000, '[') + R"(","version":6})").name, std::string(100000, '['));
+}
+
+TEST(LegacyDocumentParsing, TheNumberOfValuesIsBounded) {
+    // Every value counts, containers included; a string counts once however long.
+    auto parses = [](std::string_view text, std::size_t values) {
+        legacy::TreeLimits limits;
+        limits.values = values;
+        return legacy::parseStrict(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), limits)
+            .has_value();
+    };
+    const std::string text = R"({"a":[0,1,{"b":null}],"c":"long text","d":true})";  // 8 values
+    EXPECT_TRUE(parses(text, 8));
+    EXPECT_FALSE(parses(text, 7));
+    EXPECT_TRUE(parses("7", 1));
+    EXPECT_TRUE(parses("[]", 1));
+    EXPECT_FALSE(parses("[[]]", 1));
+    EXPECT_FALSE(parses("[0]", 1));
+    // A repeated key counts each time it is given.
+    EXPECT_FALSE(parses(R"({"a":1,"a":2})", 2));
+    // The document reader uses the full limit: a million tiny values is not too many.
+    std::string many = R"({"name":"N","version":6,"x":[0)";
+    for (int i = 1; i < 1'000'000; ++i) many += ",0";
+    EXPECT_EQ(readText(many + "]}"), namedPreset());
 }
 
 TEST(LegacyDocumentParsing, VeryLargeStringsAreReadWhole) {
