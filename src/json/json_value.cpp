@@ -4,6 +4,8 @@
 
 namespace orbi {
 
+JsonValue::JsonValue() noexcept = default;
+
 JsonValue JsonValue::makeBool(bool b) {
     JsonValue v;
     v.kind = JsonKind::Boolean;
@@ -23,6 +25,12 @@ JsonValue JsonValue::makeString(std::string s) {
     JsonValue v;
     v.kind = JsonKind::String;
     v.string = std::move(s);
+    return v;
+}
+
+JsonValue JsonValue::makeArray() {
+    JsonValue v;
+    v.kind = JsonKind::Array;
     return v;
 }
 

@@ -22,15 +22,19 @@ struct JsonValue {
     std::vector<JsonValue> items;
     std::vector<JsonMember> members;
 
-    // User-provided so that value-initialization (as in vector::emplace_back()) does not zero
-    // the whole object before the member initializers run.
-    JsonValue() noexcept {}
+    // Defined out of line (so user-provided): value-initialization, as in
+    // vector::emplace_back(), then does not zero the whole object before the member
+    // initializers run, and JsonMember need not be complete here.
+    JsonValue() noexcept;
 
-    static JsonValue makeNull() { return JsonValue(); }
+    static JsonValue makeNull();
     static JsonValue makeBool(bool b);
     static JsonValue makeNumber(double v, std::string text = {});
     static JsonValue makeString(std::string s);
-    static JsonValue makeArray(std::vector<JsonValue> items = {});
+    // Nothing in this class may need JsonValue's destructor (a default {} argument, a body
+    // making a temporary): that needs JsonMember complete, which clang with libstdc++ enforces.
+    static JsonValue makeArray();
+    static JsonValue makeArray(std::vector<JsonValue> items);
     static JsonValue makeObject();
 
     bool isNull() const { return kind == JsonKind::Null; }
@@ -49,6 +53,8 @@ struct JsonMember {
 
     bool operator==(const JsonMember&) const = default;
 };
+
+inline JsonValue JsonValue::makeNull() { return JsonValue(); }
 
 // The first member with this key, or nullptr (also when v is not an object).
 const JsonValue* findMember(const JsonValue& v, std::string_view key);
