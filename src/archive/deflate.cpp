@@ -3,9 +3,9 @@
 // hash is walked from the most recent: at most 64 candidates, none more than 32,768 bytes back,
 // a candidate replacing the best only when strictly longer, stopping at the longest possible
 // match. A match of 3 or more is taken at once (no lazy evaluation) and every position it covers
-// enters the chains. Speed comes from the implementation alone - chains kept as 16-bit steps in
-// a one-window ring (positions further back can never be used), a 32-bit quick reject,
-// word-wide match comparison and a 64-bit bit writer - never from choosing other matches.
+// enters the chains. Speed comes from the implementation alone - chains kept in a one-window ring
+// (positions further back can never be used), a 32-bit quick reject, word-wide match comparison
+// and a 64-bit bit writer - never from choosing other matches.
 #include "archive/deflate.hpp"
 
 #include <algorithm>
@@ -28,7 +28,6 @@ constexpr std::size_t kMaxMatch = 258;
 constexpr std::size_t kWindow = 32768;
 constexpr int kMaxCandidates = 64;
 constexpr std::size_t kHashSize = 1u << 15;
-constexpr std::uint16_t kFar = 0xFFFF;  // a chain step that leaves the window
 
 // Length symbol (0-28, i.e. symbol - 257) for each match length 0..258.
 constexpr std::array<std::uint8_t, kMaxMatch + 1> makeLengthSymbols() {
@@ -116,49 +115,58 @@ struct Match {
     std::size_t distance = 0;
 };
 
-// Walks the chain from the candidate `distance` bytes back. Requires 4 readable bytes at cur.
-inline Match longestMatch(const std::uint8_t* cur, std::size_t p, std::size_t distance, std::size_t longest,
-                          const std::uint16_t* steps) {
+// Walks the chain from candidate `first` (-1: none); `links` holds, for each position of the
+// window, the previous position with the same hash. Requires 4 readable bytes at in + p.
+template <typename Index>
+inline Match longestMatch(const std::uint8_t* in, std::size_t p, Index first, std::size_t longest, const Index* links) {
     Match best;
+    const std::uint8_t* const cur = in + p;
+    // Candidates before `lowest` are more than a window back (and -1 is below it too).
+    const Index lowest = static_cast<Index>(p > kWindow ? p - kWindow : 0);
     // A candidate can only be longer if it matches every byte up to best.length; one 32-bit
     // comparison of the bytes ending there (the first three while best.length is 2) rejects most
     // of the rest at once.
     std::size_t probe = 0;
     std::uint32_t mask = 0x00FFFFFFu;
     std::uint32_t want = load32(cur) & mask;
-    for (int left = kMaxCandidates; distance <= kWindow && left > 0; --left) {
-        const std::uint8_t* const cand = cur - distance;
-        // Load the next step first: it does not depend on this candidate's outcome.
-        const std::size_t next = distance + steps[(p - distance) & (kWindow - 1)];
+    Index candidate = first;
+    for (int left = kMaxCandidates; candidate >= lowest && left > 0; --left) {
+        const auto c = static_cast<std::size_t>(candidate);
+        // Load the next link first: it does not depend on this candidate's outcome.
+        const Index next = links[c & (kWindow - 1)];
+        const std::uint8_t* const cand = in + c;
         if ((load32(cand + probe) & mask) == want) {
             const std::size_t length = matchLength(cand, cur, longest);
             if (length > best.length) {
                 best.length = length;
-                best.distance = distance;
+                best.distance = p - c;
                 if (length == longest) break;
                 probe = length - 3;
                 mask = 0xFFFFFFFFu;
                 want = load32(cur + probe);
             }
         }
-        distance = next;
+        candidate = next;
     }
     return best;
 }
 
 // The same walk where fewer than 4 bytes remain (then exactly 3).
-inline Match longestMatchAtTheEnd(const std::uint8_t* cur, std::size_t p, std::size_t distance, std::size_t longest,
-                                  const std::uint16_t* steps) {
+template <typename Index>
+inline Match longestMatchAtTheEnd(const std::uint8_t* in, std::size_t p, Index first, std::size_t longest,
+                                  const Index* links) {
     Match best;
-    for (int left = kMaxCandidates; distance <= kWindow && left > 0; --left) {
-        const std::uint8_t* const cand = cur - distance;
-        const std::size_t length = matchLength(cand, cur, longest);
+    const Index lowest = static_cast<Index>(p > kWindow ? p - kWindow : 0);
+    Index candidate = first;
+    for (int left = kMaxCandidates; candidate >= lowest && left > 0; --left) {
+        const auto c = static_cast<std::size_t>(candidate);
+        const std::size_t length = matchLength(in + c, in + p, longest);
         if (length > best.length) {
             best.length = length;
-            best.distance = distance;
+            best.distance = p - c;
             if (length == longest) break;
         }
-        distance += steps[(p - distance) & (kWindow - 1)];
+        candidate = links[c & (kWindow - 1)];
     }
     return best;
 }
@@ -209,16 +217,14 @@ std::size_t compress(const std::uint8_t* in, std::size_t n, std::uint8_t* out) {
 
     auto head = std::make_unique<Index[]>(kHashSize);
     std::fill_n(head.get(), kHashSize, Index{-1});
-    // The chains as backward steps in a ring of one window: the entry of position q (at
-    // q mod 32,768) is the distance to the previous position with the same hash, or kFar. While
-    // position p is searched, the ring holds exactly the entries of p - 32,768 .. p - 1, which are
-    // the only positions a match may come from; a step past the window ends the walk.
-    auto steps = std::make_unique<std::uint16_t[]>(kWindow);
+    // The chains in a ring of one window: the entry of position q (at q mod 32,768) is the
+    // previous position with the same hash, or -1. While position p is searched, the ring holds
+    // exactly the entries of p - 32,768 .. p - 1, the only positions a match may come from, and a
+    // link to anything older ends the walk.
+    auto links = std::make_unique_for_overwrite<Index[]>(kWindow);  // each entry is written before it is read
 
     auto insert = [&](std::size_t q, std::uint32_t h) {
-        const Index previous = head[h];
-        const std::size_t step = q - static_cast<std::size_t>(previous);
-        steps[q & (kWindow - 1)] = previous < 0 || step > kWindow ? kFar : static_cast<std::uint16_t>(step);
+        links[q & (kWindow - 1)] = head[h];
         head[h] = static_cast<Index>(q);
     };
 
@@ -229,11 +235,9 @@ std::size_t compress(const std::uint8_t* in, std::size_t n, std::uint8_t* out) {
         const bool hashable = p + 2 < n;
         if (hashable) {
             h = hash3(in + p);
-            const Index first = head[h];
-            const std::size_t distance = first < 0 ? kFar : p - static_cast<std::size_t>(first);
             const std::size_t longest = std::min(n - p, kMaxMatch);
-            best = p + 4 <= n ? longestMatch(in + p, p, distance, longest, steps.get())
-                              : longestMatchAtTheEnd(in + p, p, distance, longest, steps.get());
+            best = p + 4 <= n ? longestMatch(in, p, head[h], longest, links.get())
+                              : longestMatchAtTheEnd(in, p, head[h], longest, links.get());
         }
         const std::size_t bestLength = best.length;
         const std::size_t bestDistance = best.distance;
