@@ -3,14 +3,66 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace orbi::json_number {
 
+// The general reader behind readPrefix, for text starting with "-" or a digit.
+std::size_t readGeneral(std::string_view text, double& value);
+
+// Short plain decimals (at most 19 digits forming an integer up to 2^53, no exponent) are
+// converted exactly by one correctly rounded division by a power of ten (Clinger's fast
+// path); inline, as every number a document holds passes here.
+namespace detail {
+
+inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Reads a run of digits into mantissa (wrapping silently past 19 digits; callers check the
+// count) and returns the count.
+inline std::size_t readDigits(const char*& p, const char* last, std::uint64_t& mantissa) {
+    const char* start = p;
+    while (p < last && static_cast<unsigned char>(*p - '0') < 10) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        ++p;
+    }
+    return static_cast<std::size_t>(p - start);
+}
+
+// 0 when the text is not a short plain decimal, else the length read.
+inline std::size_t readShortDecimal(const char* first, const char* last, double& value) {
+    const char* p = first;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    std::uint64_t mantissa = 0;
+    const std::size_t digits = readDigits(p, last, mantissa);
+    if (digits == 0) return 0;
+    std::size_t fraction = 0;
+    if (p < last && *p == '.') {
+        ++p;
+        fraction = readDigits(p, last, mantissa);
+    }
+    if (digits + fraction > 19 || (p < last && (*p == 'e' || *p == 'E'))) return 0;
+    if (mantissa > (std::uint64_t{1} << 53) || fraction > 22) return 0;
+    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    return static_cast<std::size_t>(p - first);
+}
+
+}  // namespace detail
+
 // Reads the longest prefix of `text` that is a number: a leading "-" or digit, then decimal
 // general notation (or inf, infinity, nan(...) after the "-"), rounded to nearest.
 // Returns the number of bytes read, or 0 when there is no such prefix or it is out of range.
-std::size_t readPrefix(std::string_view text, double& value);
+inline std::size_t readPrefix(std::string_view text, double& value) {
+    if (text.empty()) return 0;
+    const char c = text.front();
+    if (c != '-' && (c < '0' || c > '9')) return 0;
+    if (const std::size_t n = detail::readShortDecimal(text.data(), text.data() + text.size(), value)) return n;
+    return readGeneral(text, value);
+}
 
 // True when `text` as a whole reads as a number by the rule above.
 bool readWhole(std::string_view text, double& value);

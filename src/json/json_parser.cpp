@@ -170,20 +170,22 @@ private:
     // Indented documents put a line feed and a run of spaces before most tokens; the run is
     // passed eight bytes at a time.
     void skipWhitespace() {
-        while (p_ < end_ && kWhitespace[static_cast<unsigned char>(*p_)]) {
-            ++p_;
-            while (end_ - p_ >= 8) {
+        const char* p = p_;  // a local cursor: stores into strings could alias the member
+        while (p < end_ && kWhitespace[static_cast<unsigned char>(*p)]) {
+            ++p;
+            while (end_ - p >= 8) {
                 std::uint64_t w;
-                std::memcpy(&w, p_, 8);
+                std::memcpy(&w, p, 8);
                 const std::uint64_t other = w ^ (kOnes * ' ');
                 if (other == 0) {
-                    p_ += 8;
+                    p += 8;
                     continue;
                 }
-                if constexpr (std::endian::native == std::endian::little) p_ += std::countr_zero(other) >> 3;
+                if constexpr (std::endian::native == std::endian::little) p += std::countr_zero(other) >> 3;
                 break;
             }
         }
+        p_ = p;
     }
 
     bool startsWith(std::string_view word) const {
