@@ -129,3 +129,33 @@ TEST(PresetSaving, FileSystemFailuresLeaveNoTemporaryFile) {
 
 }  // namespace
 }  // namespace orbi
+
+namespace orbi {
+namespace {
+
+// A stale "x.json.tmp" that was a link to a file of the user's once received the preset's bytes,
+// and the renamed link then stood under the final name.
+TEST(PresetSaving, ATemporaryPathThatIsALinkIsRemovedNotWrittenThrough) {
+    TempFolder t;
+    test::writeFile(t / "elsewhere/mine.txt", "the user's own file");
+    fs::create_directories(t / "orbitrone/leads");
+    fs::create_symlink(t / "elsewhere/mine.txt", t / "orbitrone/leads/x.json.tmp");
+    fs::create_symlink(t / "elsewhere/missing.txt", t / "orbitrone/leads/y.json.tmp");
+
+    for (const char* id : {"x", "y"}) {
+        DiagnosticList d;
+        EXPECT_FALSE(savePreset(t.path(), "leads", packageFor(id), d));
+        const fs::path tmp = t / "orbitrone/leads" / (std::string(id) + ".json.tmp");
+        EXPECT_EQ(d, (DiagnosticList{{Severity::Error, "preset-unwritable", "", "Could not write " + tmp.string()}}));
+    }
+    EXPECT_EQ(test::readFile(t / "elsewhere/mine.txt"), "the user's own file");
+    EXPECT_EQ(filesUnder(t.path()), std::vector<std::string>{"elsewhere/mine.txt"});
+    EXPECT_TRUE(fs::is_empty(t / "orbitrone/leads")) << "the links are gone";
+
+    // With the links gone, the next save goes through.
+    DiagnosticList d;
+    EXPECT_EQ(savePreset(t.path(), "leads", packageFor("x"), d), "user:leads/x");
+}
+
+}  // namespace
+}  // namespace orbi
