@@ -1,0 +1,227 @@
+// Faults injected under the built tool: a temporary path that is a link, folders and files that
+// cannot be made or written, a legacy file that cannot be opened, a final name taken by a folder.
+// Each must give its exact report line and status, leave no temporary file, and change nothing
+// else in the target or the legacy folder. Permission faults run the tool as an unprivileged
+// user, since root writes anywhere.
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
+#include "legacy/discovery.hpp"
+#include "support/run_tool.hpp"
+
+namespace orbi::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every entry below root, links not followed: "dir", "link:" + target, or "file:" + contents.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> out;
+    if (!fs::exists(fs::symlink_status(root))) return out;
+    for (auto& e : fs::recursive_directory_iterator(root)) {
+        std::string name = e.path().lexically_relative(root).string();
+        if (e.is_symlink()) out[name] = "link:" + fs::read_symlink(e.path()).string();
+        else if (e.is_directory()) out[name] = "dir";
+        else out[name] = "file:" + readFile(e.path());
+    }
+    return out;
+}
+
+// The user that permission faults run as: nobody when we are root, else ourselves.
+struct Unprivileged {
+    bool needed = geteuid() == 0;
+    uid_t uid = geteuid();
+    gid_t gid = getegid();
+    bool available = true;
+    Unprivileged() {
+        if (!needed) return;
+        const passwd* pw = getpwnam("nobody");
+        available = pw != nullptr && pw->pw_uid != 0;
+        if (available) {
+            uid = pw->pw_uid;
+            gid = pw->pw_gid;
+        }
+    }
+};
+
+// As runToolBinary, but the child gives up root first when asked to.
+ToolResult runTool(const std::vector<std::string>& words, bool unprivileged) {
+    if (!unprivileged || geteuid() != 0) return runToolBinary(words);
+    Unprivileged user;
+    TempFolder capture;
+    auto outPath = capture / "stdout";
+    auto errPath = capture / "stderr";
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(127);
+        if (setgroups(0, nullptr) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0) _exit(126);
+        std::string tool = toolPath();
+        std::vector<std::string> copy = words;
+        std::vector<char*> argv{tool.data()};
+        for (auto& w : copy) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        execv(tool.c_str(), argv.data());
+        _exit(127);
+    }
+    ToolResult r;
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.out = readFile(outPath);
+    r.err = readFile(errPath);
+    return r;
+}
+
+// Lets the unprivileged user write everywhere below root; the faults then take rights away.
+void openUp(const fs::path& root) {
+    fs::permissions(root, fs::perms::all);
+    for (auto& e : fs::recursive_directory_iterator(root)) {
+        if (!e.is_symlink()) fs::permissions(e.path(), fs::perms::all);
+    }
+}
+
+constexpr fs::perms kReadOnly =
+    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec;
+
+struct Fault {
+    const char* what;
+    bool unprivileged;
+    // Prepares the fault in the target root or the legacy folder; answers the reason the report
+    // must give for NoCat.obpreset.
+    std::function<std::string(const fs::path& root, const fs::path& legacy)> prepare;
+    // For the unprivileged user: the rights taken away once everything else is opened up.
+    std::function<void(const fs::path& root, const fs::path& legacy)> takeAway = {};
+};
+
+TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
+    TempFolder legacy;
+    TempFolder target;
+    const std::string longCategory(300, 'x');
+
+    const std::string denied = std::strerror(EACCES);
+    const std::vector<Fault> faults{
+        {"the temporary path is a link to /dev/full", false,
+         [](const fs::path& root, const fs::path&) {
+             fs::path tmp = root / "orbitrone/uncategorized/lonely.json.tmp";
+             fs::create_directories(tmp.parent_path());
+             fs::create_symlink("/dev/full", tmp);
+             return "Could not write " + tmp.string();
+         }},
+        {"the temporary path is a link to a file of the user's", false,
+         [](const fs::path& root, const fs::path& legacy) {
+             fs::path tmp = root / "orbitrone/uncategorized/lonely.json.tmp";
+             fs::create_directories(tmp.parent_path());
+             fs::create_symlink(legacy / "Misc/NoCat.obpreset", tmp);
+             return "Could not write " + tmp.string();
+         }},
+        {"the bank folder may not be written", true,
+         [](const fs::path& root, const fs::path&) {
+             fs::create_directories(root / "orbitrone/uncategorized");
+             return "Could not write " + (root / "orbitrone/uncategorized/lonely.json.tmp").string();
+         },
+         [](const fs::path& root, const fs::path&) { fs::permissions(root / "orbitrone/uncategorized", kReadOnly); }},
+        {"the bank path is a file", false,
+         [](const fs::path& root, const fs::path&) {
+             writeFile(root / "orbitrone/uncategorized", "in the way");
+             return (root / "orbitrone/uncategorized").string() + ": " + std::strerror(ENOTDIR);
+         }},
+        {"the bank folder cannot be created", true,
+         [&denied](const fs::path& root, const fs::path&) {
+             fs::create_directories(root / "orbitrone/pads");
+             return (root / "orbitrone/uncategorized").string() + ": " + denied;
+         },
+         [](const fs::path& root, const fs::path&) { fs::permissions(root / "orbitrone", kReadOnly); }},
+        {"the legacy file cannot be opened", true,
+         [](const fs::path&, const fs::path& legacy) {
+             return "Could not open " + (legacy / "Misc/NoCat.obpreset").string();
+         },
+         [](const fs::path&, const fs::path& legacy) {
+             fs::permissions(legacy / "Misc/NoCat.obpreset", fs::perms::none);
+         }},
+        {"the final name is a folder", false,
+         [](const fs::path& root, const fs::path&) {
+             writeFile(root / "orbitrone/uncategorized/lonely.json/keep.txt", "mine");
+             return (root / "orbitrone/uncategorized/lonely.json").string() + ": " + std::strerror(EISDIR);
+         }},
+    };
+
+    const Unprivileged user;
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        if (fault.unprivileged && !user.available) {
+            ADD_FAILURE() << "no unprivileged user to run as";
+            continue;
+        }
+        std::error_code ec;
+        fs::remove_all(target / "root", ec);
+        fs::remove_all(legacy.path() / "Misc", ec);
+        fs::remove_all(legacy.path() / "Pads", ec);
+        fs::create_directories(target / "root");
+        writeFile(legacy / "Misc/NoCat.obpreset", R"({"name":"Lonely","version":6})");
+        writeFile(legacy / "Pads/Pad.obpreset", R"({"name":"Pad","version":6,"tags":{"category":"Pads"}})");
+        writeFile(legacy / "Pads/Long.obpreset",
+                  R"({"name":"Long","version":6,"tags":{"category":")" + longCategory + R"("}})");
+
+        const fs::path root = target / "root";
+        const std::string reason = fault.prepare(root, legacy.path());
+        if (fault.unprivileged) {
+            openUp(target.path());
+            openUp(legacy.path());
+            fault.takeAway(root, legacy.path());
+        }
+        const auto targetBefore = snapshot(root);
+        const auto legacyBefore = snapshot(legacy.path());
+
+        ToolResult r = runTool({"--from", legacy.path().string(), "--to", root.string()}, fault.unprivileged);
+        const std::string longBank = (root / "orbitrone" / longCategory).string();
+        EXPECT_EQ(r.out, "From " + legacy.path().string() + "\nTo   " + (root / "orbitrone").string() + "\n\n" +
+                             "  failed    NoCat.obpreset  (" + reason + ")\n" +
+                             "  failed    Long.obpreset  (" + longBank + ": " + std::strerror(ENAMETOOLONG) + ")\n" +
+                             "  migrated  Pad  (user:pads/pad)\n"
+                             "\n1 migrated, 2 failed, 0 kept.\n");
+        EXPECT_EQ(r.status, 1);
+
+        // The one preset that could be saved is there; apart from it nothing changed.
+        auto targetAfter = snapshot(root);
+        EXPECT_NE(targetAfter["orbitrone/pads/pad.json"].find("\"id\": \"pad\""), std::string::npos);
+        targetAfter.erase("orbitrone/pads/pad.json");
+        auto expected = targetBefore;
+        expected["orbitrone"] = expected["orbitrone/pads"] = "dir";
+        // The link at the temporary path is removed, never written through.
+        expected.erase("orbitrone/uncategorized/lonely.json.tmp");
+        if (!expected.contains("orbitrone/uncategorized")) targetAfter.erase("orbitrone/uncategorized");
+        EXPECT_EQ(targetAfter, expected);
+        EXPECT_EQ(snapshot(legacy.path()), legacyBefore);
+        for (auto& [name, kind] : targetAfter) EXPECT_FALSE(name.ends_with(".tmp")) << name;
+
+        openUp(target.path());
+        openUp(legacy.path());
+    }
+}
+
+TEST(Faults, ALegacyFileGoneBetweenFindingAndReading) {
+    TempFolder legacy;
+    writeFile(legacy / "a/Gone.obpreset", R"({"name":"Gone","version":6})");
+    writeFile(legacy / "b/Here.obsz", "");
+    const std::vector<platform::Path> found = findLegacyPresets(legacy.path());
+    ASSERT_EQ(found, (std::vector<platform::Path>{legacy / "a/Gone.obpreset", legacy / "b/Here.obsz"}));
+    fs::remove(legacy / "a/Gone.obpreset");
+    fs::remove(legacy / "b/Here.obsz");
+    fs::create_directory(legacy / "b/Here.obsz");  // replaced by a folder of the same name
+
+    for (const platform::Path& path : found) {
+        DiagnosticList diagnostics;
+        EXPECT_FALSE(readLegacyPresetFile(path, diagnostics));
+        EXPECT_EQ(diagnostics, (DiagnosticList{{Severity::Error, "unreadable", "", "Could not open " + path.string()}}));
+    }
+}
+
+}  // namespace
+}  // namespace orbi::test

@@ -1,0 +1,411 @@
+// Hostile archives through every reader that opens one (readZip, readLegacyBundle, readPackage)
+// and through the tool: names that leave the archive, entries that claim more than the limits,
+// a deflate bomb with a lying header, entries that overlap one bomb, archives nested in archives.
+// Each must give its exact findings, and memory must stay within what the limits allow: the
+// sanitizer's allocation hooks measure the largest block and the peak of live bytes.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <optional>
+
+#include "archive/crc32.hpp"
+#include "archive/deflate.hpp"
+#include "archive/sha256.hpp"
+#include "archive/zip_reader.hpp"
+#include "legacy/legacy_bundle.hpp"
+#include "library/package.hpp"
+#include "support/run_tool.hpp"
+
+// Present only in sanitizer builds; elsewhere the memory checks are skipped.
+extern "C" [[gnu::weak]] int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
+                                                                      void (*)(const volatile void*));
+extern "C" [[gnu::weak]] std::size_t __sanitizer_get_current_allocated_bytes();
+
+namespace orbi::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// ---- Watching allocations -------------------------------------------------------------------
+
+std::atomic<bool> gWatching{false};
+std::atomic<std::size_t> gLargestBlock{0};
+std::atomic<std::size_t> gPeakLive{0};
+
+void onMalloc(const volatile void*, std::size_t size) {
+    if (!gWatching.load(std::memory_order_relaxed)) return;
+    if (size > gLargestBlock.load(std::memory_order_relaxed)) gLargestBlock.store(size, std::memory_order_relaxed);
+    std::size_t live = __sanitizer_get_current_allocated_bytes();
+    if (live > gPeakLive.load(std::memory_order_relaxed)) gPeakLive.store(live, std::memory_order_relaxed);
+}
+void onFree(const volatile void*) {}
+
+struct Usage {
+    bool measured = false;
+    std::size_t largestBlock = 0;
+    std::size_t peakGrowth = 0;  // peak of live bytes above what was live before
+};
+
+// Runs f with the hooks armed.
+template <class F>
+Usage measure(F&& f) {
+    static const bool hooked = __sanitizer_install_malloc_and_free_hooks != nullptr &&
+                               __sanitizer_get_current_allocated_bytes != nullptr &&
+                               __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
+    Usage usage;
+    if (!hooked) {
+        f();
+        return usage;
+    }
+    const std::size_t before = __sanitizer_get_current_allocated_bytes();
+    gLargestBlock = 0;
+    gPeakLive = before;
+    gWatching = true;
+    f();
+    gWatching = false;
+    usage.measured = true;
+    usage.largestBlock = gLargestBlock;
+    usage.peakGrowth = gPeakLive - before;
+    return usage;
+}
+
+constexpr std::size_t kMiB = 1 << 20;
+
+// ---- Building archives field by field -------------------------------------------------------
+
+struct Entry {
+    std::string name;
+    Bytes packed;
+    std::uint16_t method = 0;
+    std::uint32_t crc = 0;
+    std::uint32_t packedSize = 0;
+    std::uint32_t unpackedSize = 0;
+    std::optional<std::size_t> sharesLocalOf;  // index of an earlier entry whose local header it uses
+};
+
+Bytes bytesOf(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+Entry stored(std::string name, const Bytes& data) {
+    return Entry{std::move(name), data, 0, crc32(data), static_cast<std::uint32_t>(data.size()),
+                 static_cast<std::uint32_t>(data.size()), std::nullopt};
+}
+
+Entry deflated(std::string name, const Bytes& data) {
+    Bytes packed = deflateFixed(data);
+    auto packedSize = static_cast<std::uint32_t>(packed.size());
+    return Entry{std::move(name), std::move(packed), 8, crc32(data), packedSize,
+                 static_cast<std::uint32_t>(data.size()), std::nullopt};
+}
+
+void put16(Bytes& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+Bytes zip(const std::vector<Entry>& entries) {
+    Bytes out;
+    std::vector<std::uint32_t> offsets;
+    for (const Entry& e : entries) {
+        if (e.sharesLocalOf) {
+            offsets.push_back(offsets[*e.sharesLocalOf]);
+            continue;
+        }
+        offsets.push_back(static_cast<std::uint32_t>(out.size()));
+        put32(out, 0x04034b50);
+        for (std::uint32_t v : {20u, 0u, std::uint32_t{e.method}, 0u, 0x21u}) put16(out, v);
+        for (std::uint32_t v : {e.crc, e.packedSize, e.unpackedSize}) put32(out, v);
+        put16(out, static_cast<std::uint32_t>(e.name.size()));
+        put16(out, 0);
+        out.insert(out.end(), e.name.begin(), e.name.end());
+        out.insert(out.end(), e.packed.begin(), e.packed.end());
+    }
+    const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries[i];
+        put32(out, 0x02014b50);
+        for (std::uint32_t v : {20u, 20u, 0u, std::uint32_t{e.method}, 0u, 0x21u}) put16(out, v);
+        for (std::uint32_t v : {e.crc, e.packedSize, e.unpackedSize}) put32(out, v);
+        put16(out, static_cast<std::uint32_t>(e.name.size()));
+        for (int k = 0; k < 4; ++k) put16(out, 0);  // extra, comment, disk, internal attributes
+        put32(out, 0);                               // external attributes
+        put32(out, offsets[i]);
+        out.insert(out.end(), e.name.begin(), e.name.end());
+    }
+    const auto directorySize = static_cast<std::uint32_t>(out.size()) - directoryOffset;
+    put32(out, 0x06054b50);
+    for (std::uint32_t v : {0u, 0u, static_cast<std::uint32_t>(entries.size()), static_cast<std::uint32_t>(entries.size())})
+        put16(out, v);
+    put32(out, directorySize);
+    put32(out, directoryOffset);
+    put16(out, 0);
+    return out;
+}
+
+Diagnostic warning(const std::string& code, const std::string& name, const std::string& message) {
+    return Diagnostic{Severity::Warning, code, "/" + name, message};
+}
+Diagnostic tooLarge(const std::string& name) {
+    return Diagnostic{Severity::Error, "zip-too-large", "/" + name, "The archive unpacks to more than allowed"};
+}
+
+const char* const kUnsafe = "The entry name leaves the archive; skipped";
+
+const std::vector<std::string> kUnsafeNames{
+    "../evil",       "a/../../evil",  "a/..",         "..",          "/etc/passwd", "//server/share",
+    "C:/Windows/x",  "c:evil",        "C:\\evil",     "a\\..\\evil", "samples\\a",  std::string("nul\0byte", 8),
+    "tab\tname",     "line\nbreak",   "\x1b[2Jclear", ""};
+const std::vector<std::string> kOddButSafe{"./a", "a//b", "..a/b", "a../b", "a/.", "\xC3\xA9t\xC3\xA9", "del\x7F"};
+
+// ---- Names --------------------------------------------------------------------------------
+
+TEST(HostileZip, NamesThatLeaveTheArchiveAreSkippedByEveryReader) {
+    std::vector<Entry> entries;
+    DiagnosticList expected;
+    for (const std::string& name : kUnsafeNames) {
+        entries.push_back(stored(name, bytesOf("x")));
+        expected.push_back(warning("zip-unsafe-name", name, kUnsafe));
+    }
+    entries.push_back(stored("../", bytesOf("")));  // a directory entry: dropped without a word
+    for (const std::string& name : kOddButSafe) entries.push_back(stored(name, bytesOf(name)));
+
+    DiagnosticList diagnostics;
+    auto read = readZip(zip(entries), diagnostics, ZipLimits{});
+    ASSERT_TRUE(read);
+    EXPECT_EQ(diagnostics, expected);
+    std::vector<std::string> names;
+    for (const ZipEntry& e : *read) names.push_back(e.name);
+    EXPECT_EQ(names, kOddButSafe);
+
+    // A bundle carries only its safe files; the document is still read.
+    std::vector<Entry> bundle{stored("preset.obpreset", bytesOf(R"({"name":"Trap","version":6})")),
+                              stored("wavetables/../../../home/user/.bashrc", bytesOf("rm -rf ~")),
+                              stored("samples/../../x.wav", bytesOf("up")),
+                              stored("/samples/abs.wav", bytesOf("abs")),
+                              stored("samples\\..\\win.wav", bytesOf("win")),
+                              stored("C:samples/drive.wav", bytesOf("drive")),
+                              stored("samples/ok.wav", bytesOf("ok"))};
+    diagnostics.clear();
+    auto preset = readLegacyBundle(zip(bundle), diagnostics);
+    ASSERT_TRUE(preset);
+    EXPECT_EQ(preset->name, "Trap");
+    EXPECT_EQ(preset->bundleFiles, (std::map<std::string, Bytes>{{"samples/ok.wav", bytesOf("ok")}}));
+    DiagnosticList bundleExpected;
+    for (std::size_t i = 1; i + 1 < bundle.size(); ++i) bundleExpected.push_back(warning("zip-unsafe-name", bundle[i].name, kUnsafe));
+    EXPECT_EQ(diagnostics, bundleExpected);
+
+    // A package: an unsafe name that would land on the document, or on an asset, is no entry at all.
+    const Bytes wave = bytesOf("wave");
+    const std::string digest = sha256Hex(wave);
+    std::vector<Entry> package{stored("../instance.json", bytesOf(R"({"kind":"clip"})")),
+                               stored("instance.json", bytesOf(R"({"kind":"instance"})")),
+                               stored("assets/../assets/" + digest, wave),
+                               stored("assets/" + digest, wave)};
+    diagnostics.clear();
+    auto read2 = readPackage(zip(package), "instance.json", diagnostics, ZipLimits{});
+    ASSERT_TRUE(read2);
+    EXPECT_EQ(stringMemberOr(read2->document, "kind", ""), "instance");
+    ASSERT_EQ(read2->assets.size(), 1u);
+    EXPECT_TRUE(read2->otherEntries.empty());
+    EXPECT_EQ(diagnostics, (DiagnosticList{warning("zip-unsafe-name", "../instance.json", kUnsafe),
+                                           warning("zip-unsafe-name", "assets/../assets/" + digest, kUnsafe)}));
+}
+
+TEST(HostileZip, TheToolWritesNothingOutsideItsTargetForATraversingBundle) {
+    TempFolder legacy;
+    TempFolder target;
+    const std::string escape = "wavetables/../../../../../../../../" + target.path().filename().string() + "/escaped";
+    std::vector<Entry> bundle{stored("preset.obpreset", bytesOf(R"({"name":"Trap","version":6})")),
+                              stored(escape, bytesOf("payload")), stored("/" + (target / "absolute").string(), bytesOf("x"))};
+    const Bytes bytes = zip(bundle);
+    writeFile(legacy / "Trap.obsz", std::string(bytes.begin(), bytes.end()));
+
+    ToolResult r = runToolBinary({"--from", legacy.path().string(), "--to", (target / "root").string()});
+    EXPECT_EQ(r.out, "From " + legacy.path().string() + "\nTo   " + (target / "root/orbitrone").string() +
+                         "\n\n  migrated  Trap  (user:uncategorized/trap)\n\n1 migrated, 0 failed, 0 kept.\n");
+    std::vector<std::string> everything;
+    for (auto& e : std::filesystem::recursive_directory_iterator(target.path()))
+        everything.push_back(std::filesystem::relative(e.path(), target.path()).string());
+    std::sort(everything.begin(), everything.end());
+    EXPECT_EQ(everything, (std::vector<std::string>{"root", "root/orbitrone", "root/orbitrone/uncategorized",
+                                                    "root/orbitrone/uncategorized/trap.json"}));
+}
+
+// ---- Sizes and bombs --------------------------------------------------------------------------
+
+TEST(HostileZip, ClaimsPastTheLimitsFailBeforeAnythingIsUnpacked) {
+    auto claiming = [&](std::string name, std::uint32_t size) {
+        Entry e = deflated(std::move(name), bytesOf("small"));
+        e.unpackedSize = size;
+        return e;
+    };
+
+    struct Case {
+        const char* what;
+        std::vector<Entry> entries;
+        ZipLimits limits;
+        Diagnostic expected;
+    };
+    const std::vector<Case> cases{
+        {"one entry claims 4 GiB", {claiming("big", 0xFFFFFFFEu)}, ZipLimits{}, tooLarge("big")},
+        {"one entry claims a byte past 1 GiB", {claiming("a", 1u << 30), claiming("b", (1u << 30) + 1)}, ZipLimits{},
+         tooLarge("b")},
+        {"three entries of 1 GiB pass 2 GiB together",
+         {claiming("a", 1u << 30), claiming("b", 1u << 30), claiming("c", 1)}, ZipLimits{}, tooLarge("c")},
+        {"a directory entry's claim counts too", {claiming("dir/", 10), claiming("x", 1)}, ZipLimits{100, 10, 10},
+         tooLarge("x")},
+        {"more entries than allowed", {claiming("a", 1), claiming("b", 1), claiming("c", 1)}, ZipLimits{2, 10, 10},
+         Diagnostic{Severity::Error, "zip-too-large", "", "More entries than allowed (2)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes archive = zip(c.entries);
+        DiagnosticList diagnostics;
+        Usage usage = measure([&] { EXPECT_FALSE(readZip(archive, diagnostics, c.limits)); });
+        ASSERT_FALSE(diagnostics.empty());
+        EXPECT_EQ(diagnostics.back(), c.expected);
+        if (usage.measured) {
+            EXPECT_LT(usage.largestBlock, kMiB);
+        }
+    }
+
+    // The bundle and package readers pass the same limits on.
+    DiagnosticList diagnostics;
+    std::vector<Entry> bundle{stored("preset.obpreset", bytesOf(R"({"name":"B","version":6})")),
+                              claiming("samples/a.wav", 1u << 30), claiming("samples/b.wav", (1u << 30) - 1024),
+                              claiming("samples/c.wav", 2048)};
+    Usage usage = measure([&] { EXPECT_FALSE(readLegacyBundle(zip(bundle), diagnostics)); });
+    EXPECT_EQ(diagnostics.back(), tooLarge("samples/c.wav"));
+    if (usage.measured) {
+        EXPECT_LT(usage.largestBlock, kMiB);
+    }
+
+    diagnostics.clear();
+    const std::string asset = "assets/" + std::string(64, 'a');
+    std::vector<Entry> package{stored("instance.json", bytesOf("{}")), claiming(asset, (1u << 30) + 1)};
+    EXPECT_FALSE(readPackage(zip(package), "instance.json", diagnostics, ZipLimits{}));
+    EXPECT_EQ(diagnostics, (DiagnosticList{tooLarge(asset)}));
+}
+
+TEST(HostileZip, ADeflateBombGetsNoMoreMemoryThanItsHeaderOrItsInputAllow) {
+    // 8 MiB of zeros in some 50 KB of DEFLATE.
+    const Bytes zeros(8 * kMiB, 0);
+    const Entry bomb = deflated("bomb", zeros);
+    ASSERT_LT(bomb.packed.size(), 64u * 1024);
+
+    // The header says 4 KiB: inflating stops there.
+    Entry lying = bomb;
+    lying.unpackedSize = 4096;
+    DiagnosticList diagnostics;
+    const Bytes lyingZip = zip({lying});
+    Usage usage = measure([&] {
+        auto read = readZip(lyingZip, diagnostics, ZipLimits{});
+        ASSERT_TRUE(read);
+        EXPECT_TRUE(read->empty());
+    });
+    EXPECT_EQ(diagnostics, (DiagnosticList{warning("zip-damaged-entry", "bomb",
+                                                   "Cannot decompress: more data than declared; skipped")}));
+    if (usage.measured) {
+        EXPECT_LT(usage.peakGrowth, kMiB);
+    }
+
+    // The header says nearly 4 GiB and the limits let it: what is reserved follows the input's
+    // size (at most 1032 bytes out for one byte in), not the claim.
+    Entry claiming = bomb;
+    claiming.unpackedSize = 0xFFFFFFFEu;
+    const ZipLimits generous{10, 8ull << 30, 8ull << 30};
+    diagnostics.clear();
+    const Bytes claimingZip = zip({claiming});
+    usage = measure([&] { ASSERT_TRUE(readZip(claimingZip, diagnostics, generous)); });
+    EXPECT_EQ(diagnostics,
+              (DiagnosticList{warning("zip-damaged-entry", "bomb", "Cannot decompress: wrong size; skipped")}));
+    if (usage.measured) {
+        EXPECT_LE(usage.largestBlock, bomb.packed.size() * 1032 + 1024);
+        EXPECT_LT(usage.peakGrowth, 2 * bomb.packed.size() * 1032 + 2 * kMiB);
+    }
+
+    // Declared honestly, it unpacks, and costs its size.
+    diagnostics.clear();
+    const Bytes honestZip = zip({bomb});
+    usage = measure([&] {
+        auto read = readZip(honestZip, diagnostics, ZipLimits{});
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->size(), 1u);
+        EXPECT_TRUE((*read)[0].data == zeros);
+    });
+    EXPECT_TRUE(diagnostics.empty());
+    if (usage.measured) {
+        EXPECT_LT(usage.peakGrowth, zeros.size() + 2 * kMiB);
+    }
+}
+
+TEST(HostileZip, OverlappingEntriesAreBoundedByTheTotalLimit) {
+    // One deflated MiB under one local header, and 40 central entries that all point at it.
+    const Bytes zeros(kMiB, 0);
+    std::vector<Entry> entries{deflated("e000", zeros)};
+    for (int i = 1; i < 40; ++i) {
+        Entry e = entries[0];
+        e.name = "e" + std::string(i < 10 ? "00" : "0") + std::to_string(i);
+        e.sharesLocalOf = 0;
+        entries.push_back(e);
+    }
+    const Bytes archive = zip(entries);
+    ASSERT_LT(archive.size(), 20u * 1024);
+
+    // 16 MiB in total: the 17th entry passes the limit; nothing is returned.
+    DiagnosticList diagnostics;
+    Usage usage = measure([&] { EXPECT_FALSE(readZip(archive, diagnostics, ZipLimits{10000, kMiB, 16 * kMiB})); });
+    EXPECT_EQ(diagnostics, (DiagnosticList{tooLarge("e016")}));
+    if (usage.measured) {
+        EXPECT_LT(usage.peakGrowth, 16 * kMiB + 2 * kMiB);
+    }
+
+    // Within the limits they are read, each a copy of the same data.
+    diagnostics.clear();
+    auto read = readZip(archive, diagnostics, ZipLimits{10000, kMiB, 40 * kMiB});
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(diagnostics.empty());
+    ASSERT_EQ(read->size(), 40u);
+    EXPECT_TRUE(read->back().data == zeros);
+}
+
+TEST(HostileZip, ArchivesInsideArchivesStayUnopened) {
+    // Ten inner archives of ten deflated MiB each: 100 MiB if anything opened them.
+    const Bytes zeros(kMiB, 0);
+    std::vector<Entry> inner;
+    for (int i = 0; i < 10; ++i) inner.push_back(deflated("samples/z" + std::to_string(i) + ".wav", zeros));
+    const Bytes innerZip = zip(inner);
+    std::vector<Entry> outer{stored("preset.obpreset", bytesOf(R"({"name":"Nest","version":6})")),
+                             stored("instance.json", bytesOf(R"({"kind":"instance"})"))};
+    for (int i = 0; i < 10; ++i) outer.push_back(stored("samples/n" + std::to_string(i) + ".obsz", innerZip));
+    const Bytes archive = zip(outer);
+
+    DiagnosticList diagnostics;
+    Usage usage = measure([&] {
+        auto preset = readLegacyBundle(archive, diagnostics);
+        ASSERT_TRUE(preset);
+        ASSERT_EQ(preset->bundleFiles.size(), 10u);
+        EXPECT_TRUE(preset->bundleFiles.at("samples/n9.obsz") == innerZip);
+    });
+    EXPECT_TRUE(diagnostics.empty());
+    if (usage.measured) {
+        EXPECT_LT(usage.peakGrowth, 4 * archive.size() + kMiB);
+    }
+
+    usage = measure([&] {
+        auto package = readPackage(archive, "instance.json", diagnostics, ZipLimits{});
+        ASSERT_TRUE(package);
+        ASSERT_EQ(package->otherEntries.size(), 11u);
+        EXPECT_TRUE(package->otherEntries.back().data == innerZip);
+    });
+    EXPECT_TRUE(diagnostics.empty());
+    if (usage.measured) {
+        EXPECT_LT(usage.peakGrowth, 4 * archive.size() + kMiB);
+    }
+}
+
+}  // namespace
+}  // namespace orbi::test
