@@ -52,7 +52,8 @@ std::string formatReport(const std::vector<MigrationEntry>& entries) {
         out += "No old presets found.\n";
     } else {
         int kept = static_cast<int>(entries.size()) - migrated - failed;
-        out += "\n" + std::to_string(migrated) + " migrated, " + std::to_string(failed) + " failed, " +
+        out += '\n';
+        out += std::to_string(migrated) + " migrated, " + std::to_string(failed) + " failed, " +
                std::to_string(kept) + " kept.\n";
     }
     return out;
