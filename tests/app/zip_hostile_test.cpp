@@ -5,7 +5,7 @@
 // sanitizer's allocation hooks measure the largest block and the peak of live bytes.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <optional>
 
 #include "archive/crc32.hpp"
@@ -15,59 +15,13 @@
 #include "legacy/legacy_bundle.hpp"
 #include "library/package.hpp"
 #include "support/run_tool.hpp"
-
-// Present only in sanitizer builds; elsewhere the memory checks are skipped.
-extern "C" [[gnu::weak]] int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
-                                                                      void (*)(const volatile void*));
-extern "C" [[gnu::weak]] std::size_t __sanitizer_get_current_allocated_bytes();
+#include "allocation_watch.hpp"
 
 namespace orbi::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// ---- Watching allocations -------------------------------------------------------------------
-
-std::atomic<bool> gWatching{false};
-std::atomic<std::size_t> gLargestBlock{0};
-std::atomic<std::size_t> gPeakLive{0};
-
-void onMalloc(const volatile void*, std::size_t size) {
-    if (!gWatching.load(std::memory_order_relaxed)) return;
-    if (size > gLargestBlock.load(std::memory_order_relaxed)) gLargestBlock.store(size, std::memory_order_relaxed);
-    std::size_t live = __sanitizer_get_current_allocated_bytes();
-    if (live > gPeakLive.load(std::memory_order_relaxed)) gPeakLive.store(live, std::memory_order_relaxed);
-}
-void onFree(const volatile void*) {}
-
-struct Usage {
-    bool measured = false;
-    std::size_t largestBlock = 0;
-    std::size_t peakGrowth = 0;  // peak of live bytes above what was live before
-};
-
-// Runs f with the hooks armed.
-template <class F>
-Usage measure(F&& f) {
-    static const bool hooked = __sanitizer_install_malloc_and_free_hooks != nullptr &&
-                               __sanitizer_get_current_allocated_bytes != nullptr &&
-                               __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
-    Usage usage;
-    if (!hooked) {
-        f();
-        return usage;
-    }
-    const std::size_t before = __sanitizer_get_current_allocated_bytes();
-    gLargestBlock = 0;
-    gPeakLive = before;
-    gWatching = true;
-    f();
-    gWatching = false;
-    usage.measured = true;
-    usage.largestBlock = gLargestBlock;
-    usage.peakGrowth = gPeakLive - before;
-    return usage;
-}
+using Usage = AllocationUsage;
 
 constexpr std::size_t kMiB = 1 << 20;
 
@@ -264,7 +218,7 @@ TEST(HostileZip, ClaimsPastTheLimitsFailBeforeAnythingIsUnpacked) {
         SCOPED_TRACE(c.what);
         const Bytes archive = zip(c.entries);
         DiagnosticList diagnostics;
-        Usage usage = measure([&] { EXPECT_FALSE(readZip(archive, diagnostics, c.limits)); });
+        Usage usage = measureAllocations([&] { EXPECT_FALSE(readZip(archive, diagnostics, c.limits)); });
         ASSERT_FALSE(diagnostics.empty());
         EXPECT_EQ(diagnostics.back(), c.expected);
         if (usage.measured) {
@@ -277,7 +231,7 @@ TEST(HostileZip, ClaimsPastTheLimitsFailBeforeAnythingIsUnpacked) {
     std::vector<Entry> bundle{stored("preset.obpreset", bytesOf(R"({"name":"B","version":6})")),
                               claiming("samples/a.wav", 1u << 30), claiming("samples/b.wav", (1u << 30) - 1024),
                               claiming("samples/c.wav", 2048)};
-    Usage usage = measure([&] { EXPECT_FALSE(readLegacyBundle(zip(bundle), diagnostics)); });
+    Usage usage = measureAllocations([&] { EXPECT_FALSE(readLegacyBundle(zip(bundle), diagnostics)); });
     EXPECT_EQ(diagnostics.back(), tooLarge("samples/c.wav"));
     if (usage.measured) {
         EXPECT_LT(usage.largestBlock, kMiB);
@@ -301,7 +255,7 @@ TEST(HostileZip, ADeflateBombGetsNoMoreMemoryThanItsHeaderOrItsInputAllow) {
     lying.unpackedSize = 4096;
     DiagnosticList diagnostics;
     const Bytes lyingZip = zip({lying});
-    Usage usage = measure([&] {
+    Usage usage = measureAllocations([&] {
         auto read = readZip(lyingZip, diagnostics, ZipLimits{});
         ASSERT_TRUE(read);
         EXPECT_TRUE(read->empty());
@@ -319,9 +273,10 @@ TEST(HostileZip, ADeflateBombGetsNoMoreMemoryThanItsHeaderOrItsInputAllow) {
     const ZipLimits generous{10, 8ull << 30, 8ull << 30};
     diagnostics.clear();
     const Bytes claimingZip = zip({claiming});
-    usage = measure([&] { ASSERT_TRUE(readZip(claimingZip, diagnostics, generous)); });
+    usage = measureAllocations([&] { ASSERT_TRUE(readZip(claimingZip, diagnostics, generous)); });
     EXPECT_EQ(diagnostics,
               (DiagnosticList{warning("zip-damaged-entry", "bomb", "Cannot decompress: wrong size; skipped")}));
+    RecordProperty("largestBlockForA4GiBClaim", std::to_string(usage.largestBlock));
     if (usage.measured) {
         EXPECT_LE(usage.largestBlock, bomb.packed.size() * 1032 + 1024);
         EXPECT_LT(usage.peakGrowth, 2 * bomb.packed.size() * 1032 + 2 * kMiB);
@@ -330,7 +285,7 @@ TEST(HostileZip, ADeflateBombGetsNoMoreMemoryThanItsHeaderOrItsInputAllow) {
     // Declared honestly, it unpacks, and costs its size.
     diagnostics.clear();
     const Bytes honestZip = zip({bomb});
-    usage = measure([&] {
+    usage = measureAllocations([&] {
         auto read = readZip(honestZip, diagnostics, ZipLimits{});
         ASSERT_TRUE(read);
         ASSERT_EQ(read->size(), 1u);
@@ -357,7 +312,7 @@ TEST(HostileZip, OverlappingEntriesAreBoundedByTheTotalLimit) {
 
     // 16 MiB in total: the 17th entry passes the limit; nothing is returned.
     DiagnosticList diagnostics;
-    Usage usage = measure([&] { EXPECT_FALSE(readZip(archive, diagnostics, ZipLimits{10000, kMiB, 16 * kMiB})); });
+    Usage usage = measureAllocations([&] { EXPECT_FALSE(readZip(archive, diagnostics, ZipLimits{10000, kMiB, 16 * kMiB})); });
     EXPECT_EQ(diagnostics, (DiagnosticList{tooLarge("e016")}));
     if (usage.measured) {
         EXPECT_LT(usage.peakGrowth, 16 * kMiB + 2 * kMiB);
@@ -384,7 +339,7 @@ TEST(HostileZip, ArchivesInsideArchivesStayUnopened) {
     const Bytes archive = zip(outer);
 
     DiagnosticList diagnostics;
-    Usage usage = measure([&] {
+    Usage usage = measureAllocations([&] {
         auto preset = readLegacyBundle(archive, diagnostics);
         ASSERT_TRUE(preset);
         ASSERT_EQ(preset->bundleFiles.size(), 10u);
@@ -395,7 +350,7 @@ TEST(HostileZip, ArchivesInsideArchivesStayUnopened) {
         EXPECT_LT(usage.peakGrowth, 4 * archive.size() + kMiB);
     }
 
-    usage = measure([&] {
+    usage = measureAllocations([&] {
         auto package = readPackage(archive, "instance.json", diagnostics, ZipLimits{});
         ASSERT_TRUE(package);
         ASSERT_EQ(package->otherEntries.size(), 11u);
