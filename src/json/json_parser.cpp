@@ -2,9 +2,10 @@
 // Design: recursion is bounded by the 256-container limit and each frame holds little more than
 // one JsonValue. Elements and members of open containers collect on two scratch stacks shared
 // by the whole parse and move into an exactly sized vector when the container closes, so each
-// container allocates once; the emptied slots stay on the stacks and are reused. String bodies are scanned eight bytes at a time for the quote or
-// backslash and copied in runs; objects check duplicate keys linearly while small and through
-// an open-addressing index of member positions once they grow.
+// container allocates once; the emptied slots stay on the stacks and are reused. String bodies
+// are scanned eight bytes at a time for the quote or backslash and copied in runs; objects
+// check duplicate keys linearly while small and through an open-addressing index of member
+// positions once they grow.
 #include "json/json_parser.hpp"
 
 #include <array>
