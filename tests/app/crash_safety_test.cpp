@@ -2,7 +2,9 @@
 // name must be a complete package, byte for byte the one a clean run writes, and a run to the end
 // afterwards must reach exactly the clean run's target, with nothing lost, nothing duplicated and
 // no temporary file left. Kills land anywhere: listing the target, reading, converting, writing
-// the temporary file or renaming it.
+// the temporary file or renaming it. The tool does not sweep temporary files: a kill leaves at
+// most the one of the preset being saved, which is then not in the target, so the rerun saves that
+// preset again under the same id and its temporary file is overwritten and renamed away.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
