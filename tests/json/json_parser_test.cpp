@@ -1,4 +1,5 @@
-// Parser: structure, literals, numbers, nesting limit and the exact reason of every failure.
+// Parser and values: structure, literals, numbers (strtod as a control), nesting limit, the
+// exact reason of every failure, parseDocument's one error, and member access on values.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -18,95 +19,48 @@ namespace orbi {
 namespace {
 
 using test::failureOf;
-
 using test::parseOk;
 namespace reason = json_reason;
 
-struct FailureCase {
-    std::string text;
-    std::string_view reason;
-};
-
 TEST(JsonParser, FailureReasonsAreExact) {
+    struct FailureCase {
+        std::string text;
+        std::string_view reason;
+    };
     const std::vector<FailureCase> cases = {
-        {"", reason::kEmptyDocument},
-        {" \t\r\n ", reason::kEmptyDocument},
-        {"\f1", reason::kInvalidNumber},  // form feed is not whitespace
-        {"1 2", reason::kTrailingContent},
-        {"{} x", reason::kTrailingContent},
-        {"01x", reason::kTrailingContent},
-        {"truex", reason::kTrailingContent},
-        {"tru", reason::kInvalidLiteral},
-        {"fals", reason::kInvalidLiteral},
-        {"nul", reason::kInvalidLiteral},
-        {"True", reason::kInvalidNumber},
-        {"[nan]", reason::kInvalidLiteral},
-        {"ture", reason::kInvalidLiteral},
-        {"+1", reason::kInvalidNumber},
-        {".5", reason::kInvalidNumber},
-        {"-", reason::kInvalidNumber},
-        {"--1", reason::kInvalidNumber},
-        {"-x", reason::kInvalidNumber},
-        {"inf", reason::kInvalidNumber},
-        {"1e999", reason::kInvalidNumber},
-        {"-1e999", reason::kInvalidNumber},
-        {"1e-400", reason::kInvalidNumber},
-        {"[1,]", reason::kInvalidNumber},
-        {"[", reason::kInvalidNumber},
-        {"[1,", reason::kInvalidNumber},
-        {"[1 2]", reason::kExpectedCommaOrBracket},
-        {"[1", reason::kExpectedCommaOrBracket},
-        {"[1}", reason::kExpectedCommaOrBracket},
-        {"{", reason::kExpectedKey},
-        {"{,}", reason::kExpectedKey},
-        {"{\"a\":1,}", reason::kExpectedKey},
-        {"{a:1}", reason::kExpectedKey},
-        {"{\"a\"}", reason::kExpectedColon},
-        {"{\"a\"", reason::kExpectedColon},
-        {"{\"a\" 1}", reason::kExpectedColon},
-        {"{\"a\":}", reason::kInvalidNumber},
-        {"{\"a\":", reason::kInvalidNumber},
-        {"{\"a\":1", reason::kExpectedCommaOrBrace},
-        {"{\"a\":1]", reason::kExpectedCommaOrBrace},
-        {"{\"a\":1 \"b\":2}", reason::kExpectedCommaOrBrace},
-        {"\"abc", reason::kUnterminatedString},
-        {"\"abc\\", reason::kUnterminatedString},
-        {"[\"a]", reason::kUnterminatedString},
+        {"", reason::kEmptyDocument},        {" \t\r\n ", reason::kEmptyDocument}, {"\f1", reason::kInvalidNumber},
+        {"1 2", reason::kTrailingContent},   {"01x", reason::kTrailingContent},    {"truex", reason::kTrailingContent},
+        {"tru", reason::kInvalidLiteral},    {"[nan]", reason::kInvalidLiteral},   {"True", reason::kInvalidNumber},
+        {"+1", reason::kInvalidNumber},      {".5", reason::kInvalidNumber},       {"-", reason::kInvalidNumber},
+        {"inf", reason::kInvalidNumber},     {"1e999", reason::kInvalidNumber},    {"1e-400", reason::kInvalidNumber},
+        {"[1,]", reason::kInvalidNumber},    {"[1,", reason::kInvalidNumber},      {"{\"a\":}", reason::kInvalidNumber},
+        {"[1 2]", reason::kExpectedCommaOrBracket}, {"[1", reason::kExpectedCommaOrBracket},
+        {"[truefalse]", reason::kExpectedCommaOrBracket},  // nothing is required after a literal
+        {"{", reason::kExpectedKey},         {"{\"a\":1,}", reason::kExpectedKey}, {"{a:1}", reason::kExpectedKey},
+        {"{\"a\"}", reason::kExpectedColon}, {"{\"a\"", reason::kExpectedColon},
+        {"{\"a\":1", reason::kExpectedCommaOrBrace}, {"{\"a\":1 \"b\":2}", reason::kExpectedCommaOrBrace},
+        {"\"abc", reason::kUnterminatedString},      {"\"abc\\", reason::kUnterminatedString},
         {"{\"a", reason::kUnterminatedString},
-        {"\"\\u12", reason::kTruncatedEscape},
-        {"\"\\u12g4\"", reason::kBadEscape},
-        {"\"\\uD83D\\u0041\"", reason::kUnpairedSurrogate},
-        {"\"\\uD83D\\uD83D\"", reason::kUnpairedSurrogate},
-        {"\"\\uD83D\\uE000\"", reason::kUnpairedSurrogate},
-        {"\"\\uD83D\\u00", reason::kTruncatedEscape},
-        {"\"\\uD83D\\uDEzz\"", reason::kBadEscape},
+        {"\"\\u12", reason::kTruncatedEscape},       {"\"\\uD83D\\u00", reason::kTruncatedEscape},
+        {"\"\\u12g4\"", reason::kBadEscape},         {"\"\\uD83D\\uDEzz\"", reason::kBadEscape},
+        {"\"\\uD83D\\u0041\"", reason::kUnpairedSurrogate}, {"\"\\uD83D\\uE000\"", reason::kUnpairedSurrogate},
     };
     for (const FailureCase& c : cases) EXPECT_EQ(failureOf(c.text), c.reason) << "text: " << c.text;
 }
 
 TEST(JsonParser, DuplicateKeysFailWithTheKeyQuoted) {
-    EXPECT_EQ(failureOf(R"({"a":1,"a":2})"), "duplicate key \"a\"");
     EXPECT_EQ(failureOf(R"({"a":1,"b":{"x":1,"x":2}})"), "duplicate key \"x\"");
-    // The key is given as read, unescaped.
-    EXPECT_EQ(failureOf(R"({"a\"b":1,"a\u0022b":2})"), "duplicate key \"a\"b\"");
-    // A missing colon is found before the repeat.
-    EXPECT_EQ(failureOf(R"({"a":1,"a" 2})"), reason::kExpectedColon);
-    // Keys compare byte for byte with their lengths.
-    parseOk(R"({"a":1,"A":2,"a ":3,"":4,"a\u0000":5})");
-    // The same key in sibling objects is fine.
+    EXPECT_EQ(failureOf(R"({"a\"b":1,"a\u0022b":2})"), "duplicate key \"a\"b\"");  // as read, unescaped
+    EXPECT_EQ(failureOf(R"({"a":1,"a" 2})"), reason::kExpectedColon);  // the colon is checked first
+    parseOk(R"({"a":1,"A":2,"a ":3,"":4,"a\u0000":5})");                 // bytes and lengths compare
     parseOk(R"([{"a":1},{"a":2}])");
-}
-
-TEST(JsonParser, DuplicateKeysInLargeObjectsAreFound) {
     // Large objects check keys through an index; the repeat may be anywhere.
     for (int count : {12, 13, 40, 1000}) {
         std::string text = "{";
         for (int i = 0; i < count; ++i) text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
         std::string unique = text;
         unique.back() = '}';
-        const JsonValue v = parseOk(unique);
-        ASSERT_EQ(v.members.size(), static_cast<std::size_t>(count));
-        EXPECT_EQ(v.members[static_cast<std::size_t>(count - 1)].key, "k" + std::to_string(count - 1));
+        ASSERT_EQ(parseOk(unique).members.size(), static_cast<std::size_t>(count));
         for (int repeat : {0, count / 2, count - 1}) {
             const std::string dup = text + "\"k" + std::to_string(repeat) + "\":0}";
             EXPECT_EQ(failureOf(dup), "duplicate key \"k" + std::to_string(repeat) + "\"") << count;
@@ -115,133 +69,74 @@ TEST(JsonParser, DuplicateKeysInLargeObjectsAreFound) {
 }
 
 TEST(JsonParser, NestingLimit) {
-    auto nested = [](int depth, char open, char close) {
-        return std::string(static_cast<std::size_t>(depth), open) + std::string(static_cast<std::size_t>(depth), close);
-    };
-    const JsonValue deep = parseOk(nested(256, '[', ']'));
-    const JsonValue* v = &deep;
-    int depth = 0;
-    while (v->isArray()) {
-        ++depth;
-        if (v->items.empty()) break;
-        v = &v->items[0];
-    }
+    auto nested = [](std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    const JsonValue deep = parseOk(nested(256));
+    int depth = 1;
+    for (const JsonValue* v = &deep; !v->items.empty(); v = &v->items[0]) ++depth;
     EXPECT_EQ(depth, 256);
-    EXPECT_EQ(failureOf(nested(257, '[', ']')), reason::kNestedTooDeep);
+    EXPECT_EQ(failureOf(nested(257)), reason::kNestedTooDeep);
     EXPECT_EQ(failureOf(std::string(100000, '[')), reason::kNestedTooDeep);
-    EXPECT_EQ(failureOf(nested(100000, '[', ']')), reason::kNestedTooDeep);
-
-    // Objects and arrays count alike.
-    std::string mixed;
-    for (int i = 0; i < 128; ++i) mixed += "{\"k\":[";
-    std::string closing;
-    for (int i = 0; i < 128; ++i) closing += "]}";
+    // Objects and arrays count alike; siblings at the deepest level do not add depth.
+    std::string mixed, closing;
+    for (int i = 0; i < 128; ++i) {
+        mixed += "{\"k\":[";
+        closing += "]}";
+    }
     parseOk(mixed + closing);
     EXPECT_EQ(failureOf(mixed + "{}" + closing), reason::kNestedTooDeep);
-    // Depth is nesting, not the count of containers: many siblings at depth 256 are fine.
-    std::string wide = std::string(255, '[') + "[],[],[]" + std::string(255, ']');
-    parseOk(wide);
+    parseOk(std::string(255, '[') + "[],[],[]" + std::string(255, ']'));
 }
 
-TEST(JsonParser, TopLevelScalarsAndLiterals) {
+TEST(JsonParser, StructureScalarsAndEmptyFieldsOfOtherKinds) {
     EXPECT_TRUE(parseOk("null").isNull());
     EXPECT_TRUE(parseOk(" true ").boolean);
-    const JsonValue f = parseOk("false");
-    EXPECT_TRUE(f.isBool());
-    EXPECT_FALSE(f.boolean);
     EXPECT_EQ(parseOk("\"s\"").string, "s");
     EXPECT_EQ(parseOk("\r\n\t 12 \n").number, 12.0);
-    const JsonValue arr = parseOk("[true,false,null]");
-    ASSERT_EQ(arr.items.size(), 3u);
-    EXPECT_TRUE(arr.items[0].boolean);
-    EXPECT_FALSE(arr.items[1].boolean);
-    EXPECT_TRUE(arr.items[2].isNull());
-    // Nothing is required after a literal inside a container either.
-    EXPECT_EQ(failureOf("[truefalse]"), reason::kExpectedCommaOrBracket);
-    EXPECT_EQ(failureOf("[nullx]"), reason::kExpectedCommaOrBracket);
-}
-
-TEST(JsonParser, StructureKeepsOrderAndKinds) {
-    const JsonValue v = parseOk(R"( { "z" : [ 1 , { } , [ ] ] , "a" : { "y" : "s" } , "m" : null } )");
-    ASSERT_TRUE(v.isObject());
-    ASSERT_EQ(v.members.size(), 3u);
-    EXPECT_EQ(v.members[0].key, "z");
-    EXPECT_EQ(v.members[1].key, "a");
-    EXPECT_EQ(v.members[2].key, "m");
-    const JsonValue& z = v.members[0].value;
-    ASSERT_EQ(z.items.size(), 3u);
-    EXPECT_EQ(z.items[0].kind, JsonKind::Number);
-    EXPECT_EQ(z.items[1].kind, JsonKind::Object);
-    EXPECT_TRUE(z.items[1].members.empty());
-    EXPECT_EQ(z.items[2].kind, JsonKind::Array);
-    EXPECT_TRUE(z.items[2].items.empty());
-    EXPECT_EQ(stringMemberOr(v.members[1].value, "y", "-"), "s");
-    EXPECT_TRUE(v.members[2].value.isNull());
-
+    const JsonValue f = parseOk("false");
+    EXPECT_TRUE(f.isBool() && !f.boolean);
+    // Order, kinds and nesting survive; compact writing gives the text back.
+    const std::string text = R"({"z":[1,{},[]],"a":[[1.5,true,"t",[0]],["s",{},null,false],{"b":"x"},{"d":null}],"m":null})";
+    const JsonValue v = parseOk(R"( { "z" : [ 1 , { } , [ ] ] , "a" : [[1.5,true,"t",[0]],["s",{},null,false],{"b":"x"},{"d":null}],"m":null } )");
+    EXPECT_EQ(writeCompact(v), text);
     // Fields of other kinds stay empty or zero, also where earlier siblings held them.
-    const JsonValue siblings = parseOk(R"([[1.5,true,"t",[0]],["s",{},null,false],{"a":2.5},{"b":"x"},{"c":[1]},{"d":null}])");
+    const JsonValue& siblings = v.members[1].value;
     const JsonValue& s = siblings.items[1].items[0];
-    EXPECT_EQ(s.string, "s");
-    EXPECT_EQ(s.number, 0.0);
-    EXPECT_FALSE(s.boolean);
-    EXPECT_EQ(s.numberText, "");
-    EXPECT_TRUE(siblings.items[1].items[1].items.empty());
+    EXPECT_TRUE(s.number == 0.0 && !s.boolean && s.numberText.empty() && s.items.empty());
     EXPECT_TRUE(siblings.items[1].items[2].string.empty());
     EXPECT_FALSE(siblings.items[1].items[3].boolean);
-    const JsonValue& x = siblings.items[3].members[0].value;
-    EXPECT_EQ(x.number, 0.0);
-    EXPECT_EQ(x.numberText, "");
-    EXPECT_EQ(siblings.items[5].members[0].value, JsonValue());
-    EXPECT_EQ(siblings.items[5].members[0].value.items.size(), 0u);
-    EXPECT_EQ(writeCompact(siblings), R"([[1.5,true,"t",[0]],["s",{},null,false],{"a":2.5},{"b":"x"},{"c":[1]},{"d":null}])");
+    EXPECT_EQ(siblings.items[2].members[0].value.number, 0.0);
+    EXPECT_EQ(siblings.items[3].members[0].value, JsonValue());
 }
 
-TEST(JsonParser, NumbersKeepTheirSpelling) {
-    struct NumberCase {
-        std::string text;
-        double value;
-    };
-    const std::vector<NumberCase> cases = {
-        {"0", 0.0},        {"1.50", 1.5},    {"007", 7.0},           {"1.", 1.0},
-        {"1.e2", 100.0},   {"1E+2", 100.0},  {"2.5e-3", 0.0025},     {"-12.75", -12.75},
-        {"1e-320", 1e-320}, {"-.5", -0.5},   {"123456789012345678901234567890", 1.2345678901234568e29},
-        {"0.1", 0.1},      {"1.7976931348623157e308", 1.7976931348623157e308},
-    };
-    for (const NumberCase& c : cases) {
-        const JsonValue v = parseOk(c.text);
-        ASSERT_TRUE(v.isNumber()) << c.text;
-        EXPECT_EQ(v.number, c.value) << c.text;
-        EXPECT_EQ(v.numberText, c.text);
+TEST(JsonParser, NumbersKeepTheirSpellingAndReadAsStrtodDoes) {
+    for (const char* text : {"1.50", "007", "1.", "1.e2", "1E+2", "-.5", "1e-320", "1.7976931348623157e308",
+                             "123456789012345678901234567890"}) {
+        const JsonValue v = parseOk(text);
+        EXPECT_EQ(v.number, std::strtod(text, nullptr)) << text;
+        EXPECT_EQ(v.numberText, text);
     }
     const JsonValue negZero = parseOk("-0");
-    EXPECT_EQ(negZero.number, 0.0);
-    EXPECT_TRUE(std::signbit(negZero.number));
+    EXPECT_TRUE(negZero.number == 0.0 && std::signbit(negZero.number));
     EXPECT_EQ(negZero.numberText, "-0");
-
     // After a leading "-" the words inf, infinity and nan (with a tail) read in any case.
-    for (const char* text : {"-inf", "-INF", "-Infinity", "-infinity"}) {
+    for (const char* text : {"-inf", "-INF", "-Infinity"}) {
         const JsonValue v = parseOk(text);
         EXPECT_TRUE(std::isinf(v.number) && v.number < 0) << text;
         EXPECT_EQ(v.numberText, text);
     }
-    for (const char* text : {"-nan", "-NaN", "-nan(abc_12)", "-nan()"}) {
+    for (const char* text : {"-NaN", "-nan(abc_12)", "-nan()"}) {
         const JsonValue v = parseOk(text);
         EXPECT_TRUE(std::isnan(v.number)) << text;
         EXPECT_EQ(v.numberText, text);
     }
     // The longest prefix is taken and the rest must fit the surroundings.
-    EXPECT_EQ(failureOf("-infinit"), reason::kTrailingContent);
-    EXPECT_EQ(failureOf("-nan(a b)"), reason::kTrailingContent);
-    EXPECT_EQ(failureOf("1e"), reason::kTrailingContent);
-    EXPECT_EQ(failureOf("1e+"), reason::kTrailingContent);
-    EXPECT_EQ(failureOf("0x10"), reason::kTrailingContent);
-    EXPECT_EQ(failureOf("1.2.3"), reason::kTrailingContent);
+    for (const char* text : {"-infinit", "-nan(a b)", "1e", "1e+", "0x10", "1.2.3"}) {
+        EXPECT_EQ(failureOf(text), reason::kTrailingContent) << text;
+    }
     EXPECT_EQ(failureOf("[1e,2]"), reason::kExpectedCommaOrBracket);
-}
 
-TEST(JsonParser, NumbersReadAsStrtodDoes) {
-    // strtod is the control: every spelling must give the same double, bit for bit, whether the
-    // parser takes its short-decimal path or the general one.
+    // strtod is the control: every spelling gives the same double, bit for bit, whether the parser
+    // takes its short-decimal path or the general one.
     std::mt19937_64 rng(4242);
     auto digits = [&](std::size_t count) {
         std::string d;
@@ -255,7 +150,7 @@ TEST(JsonParser, NumbersReadAsStrtodDoes) {
         errno = 0;
         const double expected = std::strtod(text.c_str(), nullptr);
         if (std::isinf(expected) || (expected == 0.0 && errno == ERANGE)) {
-            ASSERT_EQ(failureOf(text), json_reason::kInvalidNumber) << text;  // overflow, or underflow to 0
+            ASSERT_EQ(failureOf(text), reason::kInvalidNumber) << text;  // overflow, or underflow to 0
             continue;
         }
         const JsonValue v = parseOk(text);
@@ -263,15 +158,13 @@ TEST(JsonParser, NumbersReadAsStrtodDoes) {
         ASSERT_EQ(v.numberText, text);
     }
     // Around the fast path's limits: 2^53 and 19 digits.
-    for (const char* text : {"9007199254740992", "9007199254740993", "9007199254740993.0", "0.9007199254740993",
-                             "1234567890123456789", "12345678901234567890", "1.234567890123456789",
-                             "18446744073709551615", "18446744073709551616", "99999999999999999999.5",
-                             "0.0000000000000000000001", "1000000000000000000000000.0"}) {
+    for (const char* text : {"9007199254740993", "0.9007199254740993", "1234567890123456789", "12345678901234567890",
+                             "18446744073709551616", "99999999999999999999.5", "0.0000000000000000000001"}) {
         EXPECT_EQ(parseOk(text).number, std::strtod(text, nullptr)) << text;
     }
 }
 
-TEST(JsonParser, DocumentsReportOneUnreadableError) {
+TEST(JsonParser, DocumentsReportOneUnreadableErrorAfterAWholeByteOrderMark) {
     DiagnosticList diagnostics;
     addNote(diagnostics, "earlier", "", "kept");
     EXPECT_FALSE(parseDocument(std::string_view("{\"a\":1,\"a\":2}"), "/instance.json", diagnostics));
@@ -281,30 +174,45 @@ TEST(JsonParser, DocumentsReportOneUnreadableError) {
     EXPECT_EQ(diagnostics[1].path, "/instance.json");
     EXPECT_EQ(diagnostics[1].message, "The document is not valid JSON: duplicate key \"a\"");
 
-    const std::string withBom = "\xEF\xBB\xBF{\"a\":[1]}";
-    const auto parsed = parseDocument(std::string_view(withBom), "", diagnostics);
+    const auto parsed = parseDocument(std::string_view("\xEF\xBB\xBF{\"a\":[1]}"), "", diagnostics);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->members.at(0).value.items.at(0).number, 1.0);
-    EXPECT_EQ(diagnostics.size(), 2u);
-
     const std::vector<std::uint8_t> bomOnly = {0xEF, 0xBB, 0xBF};
     EXPECT_FALSE(parseDocument(std::span<const std::uint8_t>(bomOnly), "p", diagnostics));
-    ASSERT_EQ(diagnostics.size(), 3u);
-    EXPECT_EQ(diagnostics[2].message, "The document is not valid JSON: empty document");
-    EXPECT_EQ(diagnostics[2].path, "p");
-
     // Only one mark is skipped, and only a whole one.
     EXPECT_FALSE(parseDocument(std::string_view("\xEF\xBB\xBF\xEF\xBB\xBF" "1"), "", diagnostics));
     EXPECT_FALSE(parseDocument(std::string_view("\xEF\xBB"), "", diagnostics));
     ASSERT_EQ(diagnostics.size(), 5u);
+    EXPECT_EQ(diagnostics[2].message, "The document is not valid JSON: empty document");
+    EXPECT_EQ(diagnostics[2].path, "p");
     EXPECT_EQ(diagnostics[3].message, "The document is not valid JSON: invalid number");
     EXPECT_EQ(diagnostics[4].message, "The document is not valid JSON: invalid number");
+}
 
-    const std::vector<std::uint8_t> bytes = {'[', '1', ',', ' ', '2', ']'};
-    const auto fromBytes = parseDocument(std::span<const std::uint8_t>(bytes), "x", diagnostics);
-    ASSERT_TRUE(fromBytes);
-    EXPECT_EQ(fromBytes->items.size(), 2u);
-    EXPECT_EQ(diagnostics.size(), 5u);
+TEST(JsonValue, MembersKeepOrderAndReplaceInPlace) {
+    JsonValue v;
+    EXPECT_TRUE(v.isNull());
+    EXPECT_EQ(findMember(v, "a"), nullptr);
+    setMember(v, "b", JsonValue::makeNumber(1));
+    setMember(v, "a", JsonValue::makeString("x"));
+    setMember(v, "b", JsonValue::makeBool(true));
+    EXPECT_EQ(writeCompact(v), R"({"b":true,"a":"x"})");
+    EXPECT_EQ(stringMemberOr(v, "a", "f"), "x");
+    EXPECT_EQ(stringMemberOr(v, "b", "f"), "f");  // present, but not a string
+    EXPECT_EQ(stringMemberOr(v, "c", "f"), "f");
+    EXPECT_EQ(findMember(v, std::string_view("a\0", 2)), nullptr);
+
+    JsonValue copy = v;  // deep
+    findMember(copy, "a")->string = "changed";
+    EXPECT_EQ(stringMemberOr(v, "a", ""), "x");
+    EXPECT_TRUE(removeMember(v, "b"));
+    EXPECT_FALSE(removeMember(v, "b"));
+    EXPECT_EQ(writeCompact(v), R"({"a":"x"})");
+
+    JsonValue s = JsonValue::makeString("text");  // setting a member on a scalar makes an object
+    setMember(s, "k", JsonValue());
+    EXPECT_EQ(writeCompact(s), R"({"k":null})");
+    EXPECT_EQ(findMember(JsonValue::makeArray(), "k"), nullptr);
 }
 
 }  // namespace

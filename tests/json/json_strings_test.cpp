@@ -29,29 +29,20 @@ TEST(JsonStrings, EscapesRead) {
         std::string bytes;
     };
     const std::vector<Case> cases = {
-        {R"("")", ""},
         {R"("\"\\\/")", "\"\\/"},
         {R"("\b\f\n\r\t")", "\x08\x0C\x0A\x0D\x09"},
-        {R"("\q")", "q"},  // any other byte stands for itself
-        {R"("\'\ \x")", "' x"},
+        {R"("\q\ ")", "q "},  // any other byte stands for itself
         {R"("\u0041\u00e9\u00E9\u20AC")", "A\xC3\xA9\xC3\xA9\xE2\x82\xAC"},
         {R"("\u0000")", std::string(1, '\0')},
         {R"("\u007f\u0080\u07FF\u0800\uFFFF")", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
         {R"("\uD83D\uDE00")", "\xF0\x9F\x98\x80"},
-        {R"("\uDBFF\uDFFF")", "\xF4\x8F\xBF\xBF"},
-        {R"("\uD800\uDC00")", "\xF0\x90\x80\x80"},
-        {R"("\uD83D")", "\xED\xA0\xBD"},             // a lone high unit is kept as itself
-        {R"("\uDE00")", "\xED\xB8\x80"},             // so is a lone low unit
-        {R"("\uD83Dx")", "\xED\xA0\xBDx"},
-        {R"("\uD83D\n")", "\xED\xA0\xBD\n"},         // not followed by \u: no pairing
-        {R"("\uDE00\uD83D\uDE00")", "\xED\xB8\x80\xF0\x9F\x98\x80"},
-        {"\"raw\x01\x1F\t\n\x7F\x80\xFF\"", "raw\x01\x1F\t\n\x7F\x80\xFF"},  // copied unchecked
-        {"\"\xC3(\"", "\xC3("},  // not UTF-8, still copied
+        {R"("\uDBFF\uDFFF\uD800\uDC00")", "\xF4\x8F\xBF\xBF\xF0\x90\x80\x80"},
+        {R"("\uD83D")", "\xED\xA0\xBD"},  // a lone high unit is kept as itself, and so is a low one
+        {R"("\uD83Dx\uD83D\n\uDE00\uD83D\uDE00")", "\xED\xA0\xBDx\xED\xA0\xBD\n\xED\xB8\x80\xF0\x9F\x98\x80"},
+        {"\"raw\x01\x1F\t\n\x7F\x80\xFF\xC3(\"", "raw\x01\x1F\t\n\x7F\x80\xFF\xC3("},  // copied unchecked
     };
     for (const Case& c : cases) EXPECT_EQ(readString(c.text), c.bytes) << c.text;
-    EXPECT_EQ(failureOf(R"("\uD83D\u0041")"), json_reason::kUnpairedSurrogate);
-    EXPECT_EQ(failureOf(R"("\u12")"), json_reason::kTruncatedEscape);  // three bytes remain
-    EXPECT_EQ(failureOf(R"("\u12" )"), json_reason::kBadEscape);       // four, the quote is not hex
+    EXPECT_EQ(failureOf(R"("\u12" )"), json_reason::kBadEscape);  // four bytes remain, the quote is not hex
     EXPECT_EQ(failureOf("\"\\u123"), json_reason::kTruncatedEscape);
     EXPECT_EQ(failureOf("\"\\u1234"), json_reason::kUnterminatedString);
 }
@@ -82,21 +73,14 @@ TEST(JsonStrings, QuoteOrBackslashFoundAtEveryPosition) {
     EXPECT_EQ(failureOf("\"" + lookalikes + "\""), json_reason::kTrailingContent);
 }
 
-TEST(JsonStrings, QuoteStringEscapes) {
-    EXPECT_EQ(quoteString(""), R"("")");
-    EXPECT_EQ(quoteString("a/b"), R"("a/b")");
-    EXPECT_EQ(quoteString("\"\\"), R"("\"\\")");
-    EXPECT_EQ(quoteString("\t\n\r"), R"("\t\n\r")");
+TEST(JsonStrings, QuoteStringEscapesExactlyQuoteBackslashAndControlBytes) {
+    EXPECT_EQ(quoteString("a/b\"\\\t\n\r"), R"("a/b\"\\\t\n\r")");
     EXPECT_EQ(quoteString(std::string("\x00\x01\x08\x0C\x1F", 5)), R"("\u0000\u0001\u0008\u000c\u001f")");
     EXPECT_EQ(quoteString("\x7F\x80\xFF\xE2\x82\xAC"), "\"\x7F\x80\xFF\xE2\x82\xAC\"");
-    EXPECT_EQ(quoteString(" !~"), R"(" !~")");
-
-    // Every byte: escaped exactly when it is a quote, a backslash or below 20 hex.
     for (int b = 0; b < 256; ++b) {
         const std::string one(1, static_cast<char>(b));
         const std::string quoted = quoteString(one);
-        const bool escaped = b < 0x20 || b == '"' || b == '\\';
-        EXPECT_EQ(quoted.size() > 3, escaped) << b;
+        EXPECT_EQ(quoted.size() > 3, b < 0x20 || b == '"' || b == '\\') << b;
         EXPECT_EQ(readString(quoted), one) << b;
     }
 }

@@ -15,61 +15,23 @@ namespace {
 
 using test::parseOk;
 
-TEST(JsonWriter, DocumentLayout) {
+TEST(JsonWriter, DocumentAndCompactLayout) {
     EXPECT_EQ(writeDocument(JsonValue::makeObject()), "{}\n");
-    EXPECT_EQ(writeDocument(JsonValue::makeArray()), "[]\n");
-    EXPECT_EQ(writeDocument(JsonValue()), "null\n");
-
-    JsonValue doc;
-    setMember(doc, "a", JsonValue::makeArray({JsonValue::makeNumber(1), JsonValue::makeNumber(2)}));
-    JsonValue b;
-    setMember(b, "c", JsonValue());
-    setMember(doc, "b", b);
-    EXPECT_EQ(writeDocument(doc),
-              "{\n"
-              "  \"a\": [1,2],\n"
-              "  \"b\": {\n"
-              "    \"c\": null\n"
-              "  }\n"
-              "}\n");
-
-    const JsonValue nested = parseOk(R"([[1, 2], [], [3, {"k": [true, "s"]}], {}, "x", [null]])");
-    EXPECT_EQ(writeDocument(nested),
-              "[\n"
-              "  [1,2],\n"
-              "  [],\n"
-              "  [\n"
-              "    3,\n"
-              "    {\n"
-              "      \"k\": [true,\"s\"]\n"
-              "    }\n"
-              "  ],\n"
-              "  {},\n"
-              "  \"x\",\n"
-              "  [null]\n"
-              "]\n");
-
+    EXPECT_EQ(writeDocument(parseOk(R"({"a":[1,2],"b":{"c":null}})")),
+              "{\n  \"a\": [1,2],\n  \"b\": {\n    \"c\": null\n  }\n}\n");
+    // Arrays holding arrays or objects take one line per element; arrays of scalars stay compact.
+    EXPECT_EQ(writeDocument(parseOk(R"([[1, 2], [], [3, {"k": [true, "s"]}], {}, "x"])")),
+              "[\n  [1,2],\n  [],\n  [\n    3,\n    {\n      \"k\": [true,\"s\"]\n    }\n  ],\n  {},\n  \"x\"\n]\n");
     // The first line stands at the given depth; inner lines are indented from it.
     std::string out = "    \"v\": ";
-    writePretty(parseOk(R"({"z":{"y":[1,[2]]}})"), 2, out);
-    EXPECT_EQ(out,
-              "    \"v\": {\n"
-              "      \"z\": {\n"
-              "        \"y\": [\n"
-              "          1,\n"
-              "          [2]\n"
-              "        ]\n"
-              "      }\n"
-              "    }");
-}
+    writePretty(parseOk(R"({"y":[1,[2]]})"), 2, out);
+    EXPECT_EQ(out, "    \"v\": {\n      \"y\": [\n        1,\n        [2]\n      ]\n    }");
 
-TEST(JsonWriter, CompactForm) {
     const std::string text = R"({"b":[1,2.50,-0,"s\n",{"":{}}],"a":[],"c":true,"d":false,"e":null,"k\"":"\u0001"})";
     EXPECT_EQ(writeCompact(parseOk(text)), text);
     EXPECT_EQ(writeCompact(parseOk(" [ 1 , { \"a\" : [ ] } ] ")), "[1,{\"a\":[]}]");
     JsonValue odd;
     odd.kind = static_cast<JsonKind>(9);
-    EXPECT_EQ(writeCompact(odd), "null");
     EXPECT_EQ(writeDocument(odd), "null\n");
 }
 
@@ -84,25 +46,15 @@ TEST(JsonWriter, ReadDocumentsWriteBackUnchanged) {
         "  \"odd\": -Infinity,\n"
         "  \"deep\": [\n"
         "    {\n"
-        "      \"é/\\u0007\": \"caf\\u00e9 \\\"q\\\"\"\n"
+        "      \"é/\\u0007\": \"caf\xC3\xA9 \\\"q\\\"\"\n"
         "    }\n"
         "  ]\n"
         "}\n";
     const JsonValue v = parseOk(doc);
-    EXPECT_EQ(writeDocument(v), "{\n"
-                                "  \"formatVersion\": 1.0,\n"
-                                "  \"gain\": 0.10,\n"
-                                "  \"steps\": [0,0.5,1E+3,-0,007],\n"
-                                "  \"big\": 12345678901234567890123,\n"
-                                "  \"tiny\": 1e-320,\n"
-                                "  \"odd\": -Infinity,\n"
-                                "  \"deep\": [\n"
-                                "    {\n"
-                                "      \"é/\\u0007\": \"caf\xC3\xA9 \\\"q\\\"\"\n"
-                                "    }\n"
-                                "  ]\n"
-                                "}\n");
-    EXPECT_EQ(parseOk(writeDocument(v)), v);
+    EXPECT_EQ(writeDocument(v), doc);
+    std::string escaped = doc;  // an escaped byte above 7F is written as the raw byte
+    escaped.replace(escaped.find("caf\xC3\xA9"), 5, "caf\\u00e9");
+    EXPECT_EQ(writeDocument(parseOk(escaped)), doc);
     EXPECT_EQ(parseOk(writeCompact(v)), v);
 }
 
@@ -120,46 +72,34 @@ TEST(JsonWriter, NumbersKeepSpellingWhileUnchanged) {
     EXPECT_EQ(formatNumber(f), "0.30000001");
     // A neighbouring float is a different value: the shortest digits of the double are written.
     f.number = static_cast<double>(std::nextafter(0.3f, 1.0f));
-    const std::string neighbour = formatNumber(f);
-    EXPECT_NE(neighbour, "0.3");
-    EXPECT_EQ(std::strtod(neighbour.c_str(), nullptr), f.number);
-    // ... and a double that is no float needs the exact value.
+    EXPECT_EQ(std::strtod(formatNumber(f).c_str(), nullptr), f.number);
+    EXPECT_NE(formatNumber(f), "0.3");
+    // A double that is no float needs the exact value.
     f.numberText = "0.1";
     f.number = 0.1 + 1e-18;
-    EXPECT_EQ(formatNumber(f), "0.1");  // same double as 0.1
+    EXPECT_EQ(formatNumber(f), "0.1");  // the same double as 0.1
     f.number = std::nextafter(0.1, 1.0);
     EXPECT_EQ(formatNumber(f), "0.10000000000000002");
 
-    // Largest float: a spelling that rounds to it stays; one that overflows the float does not.
-    JsonValue m = JsonValue::makeNumber(static_cast<double>(std::numeric_limits<float>::max()), "3.4028235e38");
-    EXPECT_EQ(formatNumber(m), "3.4028235e38");
-    m.numberText = "3.40282356e38";  // just below the halfway point to 2^128
-    EXPECT_EQ(formatNumber(m), "3.40282356e38");
-    m.numberText = "3.4028236e38";  // above it: rounds to the float infinity
+    // Largest float: a spelling that rounds to it stays; one that overflows the float does not,
+    // and a double beyond the float range is never "a float".
+    JsonValue m = JsonValue::makeNumber(static_cast<double>(std::numeric_limits<float>::max()), "3.40282356e38");
+    EXPECT_EQ(formatNumber(m), "3.40282356e38");  // just below the halfway point to 2^128
+    m.numberText = "3.4028236e38";                // above it: rounds to the float infinity
     EXPECT_EQ(formatNumber(m), "3.4028234663852886e+38");
-    m.numberText = "3.41e38";
-    EXPECT_EQ(formatNumber(m), "3.4028234663852886e+38");
-    // A double beyond the float range is never "a float".
-    JsonValue huge = JsonValue::makeNumber(1e300, "2e300");
-    EXPECT_EQ(formatNumber(huge), "1e+300");
+    EXPECT_EQ(formatNumber(JsonValue::makeNumber(1e300, "2e300")), "1e+300");
 
-    // Spellings that do not read back as a whole number are not used.
-    EXPECT_EQ(formatNumber(JsonValue::makeNumber(5, "5x")), "5");
-    EXPECT_EQ(formatNumber(JsonValue::makeNumber(5, "+5")), "5");
-    EXPECT_EQ(formatNumber(JsonValue::makeNumber(5, " 5")), "5");
+    // Spellings that do not read back under the parser's number rule are not used.
+    for (const char* text : {"5x", "+5", " 5"}) EXPECT_EQ(formatNumber(JsonValue::makeNumber(5, text)), "5") << text;
     EXPECT_EQ(formatNumber(JsonValue::makeNumber(1e300, "1e999")), "1e+300");
     EXPECT_EQ(formatNumber(JsonValue::makeNumber(100, "1e2")), "1e2");
 
     // Not finite: null, unless the read spelling still gives the same infinity.
     const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(formatNumber(JsonValue::makeNumber(std::nan(""))), "null");
     EXPECT_EQ(formatNumber(JsonValue::makeNumber(inf)), "null");
-    EXPECT_EQ(formatNumber(JsonValue::makeNumber(-inf)), "null");
     EXPECT_EQ(formatNumber(parseOk("-nan")), "null");
     EXPECT_EQ(formatNumber(parseOk("-inf")), "-inf");
     EXPECT_EQ(formatNumber(JsonValue::makeNumber(inf, "-inf")), "null");
-    EXPECT_EQ(formatNumber(JsonValue::makeNumber(-0.0)), "-0");
-    EXPECT_EQ(formatNumber(JsonValue::makeNumber(0.0)), "0");
     // Zero and negative zero are equal values, so a kept spelling wins either way.
     EXPECT_EQ(formatNumber(JsonValue::makeNumber(-0.0, "0")), "0");
     EXPECT_EQ(formatNumber(JsonValue::makeNumber(0.0, "-0.0")), "-0.0");
@@ -181,10 +121,7 @@ TEST(JsonWriter, AdoptReadNumbers) {
     setMember(built, "f", JsonValue::makeNumber(1));
     adoptReadNumbers(built, read);
     EXPECT_EQ(writeCompact(built), R"({"e":6,"a":1.0,"b":[0.10,2.5,3],"c":{"x":0.3,"y":7,"z":8},"d":[1,1],"f":1})");
-    // The float match takes the read value too, not only the spelling.
-    EXPECT_EQ(findMember(built, "c")->members[0].value.number, 0.3);
-    EXPECT_EQ(findMember(built, "b")->items[0].numberText, "0.10");
-    EXPECT_EQ(findMember(built, "b")->items[1].numberText, "");
+    EXPECT_EQ(findMember(built, "c")->members[0].value.number, 0.3);  // the read value too, not only the spelling
 
     // Many members: found by key wherever they stand.
     std::string text = "{";
@@ -197,14 +134,6 @@ TEST(JsonWriter, AdoptReadNumbers) {
     EXPECT_EQ(findMember(wide, "p3")->numberText, "3.00");
     EXPECT_EQ(findMember(wide, "p49")->numberText, "49.00");
     EXPECT_EQ(findMember(wide, "p7")->numberText, "");
-
-    // Mismatched kinds and empty arrays: nothing happens.
-    JsonValue s = JsonValue::makeString("1");
-    adoptReadNumbers(s, parseOk("1"));
-    EXPECT_TRUE(s.isString());
-    JsonValue empty = JsonValue::makeArray();
-    adoptReadNumbers(empty, parseOk("[]"));
-    EXPECT_TRUE(empty.items.empty());
 }
 
 }  // namespace
