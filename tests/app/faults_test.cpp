@@ -53,10 +53,25 @@ struct Unprivileged {
     }
 };
 
+// The tool copied where any user may run it (the build folder may sit below a private home).
+std::string toolAnyoneMayRun() {
+    static TempFolder folder;
+    static const std::string copy = [] {
+        fs::path to = folder / "orbitrone-migrate-presets";
+        fs::copy_file(toolPath(), to, fs::copy_options::overwrite_existing);
+        fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                           fs::perms::others_read | fs::perms::others_exec);
+        fs::permissions(to, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+        return to.string();
+    }();
+    return copy;
+}
+
 // As runToolBinary, but the child gives up root first when asked to.
 ToolResult runTool(const std::vector<std::string>& words, bool unprivileged) {
     if (!unprivileged || geteuid() != 0) return runToolBinary(words);
     Unprivileged user;
+    std::string tool = toolAnyoneMayRun();
     TempFolder capture;
     auto outPath = capture / "stdout";
     auto errPath = capture / "stderr";
@@ -64,7 +79,6 @@ ToolResult runTool(const std::vector<std::string>& words, bool unprivileged) {
     if (pid == 0) {
         if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(127);
         if (setgroups(0, nullptr) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0) _exit(126);
-        std::string tool = toolPath();
         std::vector<std::string> copy = words;
         std::vector<char*> argv{tool.data()};
         for (auto& w : copy) argv.push_back(w.data());
