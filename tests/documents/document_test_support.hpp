@@ -48,6 +48,10 @@ inline std::string rewriteClip(std::string_view text, DiagnosticList& diagnostic
     return clip ? writeDocument(writeClipDocument(*clip)) : std::string();
 }
 
+// A stored document text in compact form, for comparing member order, values and spellings on
+// one line (the indented layout itself is checked by the fixed-point round trips).
+inline std::string compact(std::string_view documentText) { return writeCompact(parse(documentText)); }
+
 // The member keys of an object, in order.
 inline std::vector<std::string> keysOf(const JsonValue& object) {
     std::vector<std::string> out;
