@@ -1,11 +1,10 @@
-// Entry point: hands the command-line words to the tool.
+// Entry point: hands the command-line words (as UTF-8) to the tool.
 #include <iostream>
-#include <string>
-#include <vector>
 
 #include "app/tool.hpp"
+#include "platform/platform.hpp"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return orbi::runTool(words, std::cout, std::cerr);
+    orbi::platform::prepareConsoleOutput();
+    return orbi::runTool(orbi::platform::commandLineWords(argc, argv), std::cout, std::cerr);
 }

@@ -54,7 +54,16 @@ bool createFolders(const Path& folder, std::string& error);
 // Deletes a file. A missing file is success with existed = false.
 bool deleteFile(const Path& path, bool& existed, std::string& error);
 
-// The system's own wording for an error number of this platform.
+// The system's own wording for an error number of this platform (errno on POSIX, a Win32 error
+// code on Windows), without trailing white space.
 std::string systemErrorText(int code);
+
+// The words after the program name, as UTF-8. POSIX: argv's bytes as they are. Windows: the
+// process's wide command line, split by the system's rules and converted, so that names outside
+// the ANSI code page survive (argv there is already lossy).
+std::vector<std::string> commandLineWords(int argc, char** argv);
+// Lets a console show the UTF-8 the tool prints (Windows switches the console's output code page
+// for the life of the process); redirected output is untouched. Nothing to do on POSIX.
+void prepareConsoleOutput();
 
 }  // namespace orbi::platform

@@ -190,4 +190,11 @@ bool deleteFile(const Path& path, bool& existed, std::string& error) {
 
 std::string systemErrorText(int code) { return std::strerror(code); }
 
+std::vector<std::string> commandLineWords(int argc, char** argv) {
+    if (argc <= 1 || argv == nullptr) return {};
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void prepareConsoleOutput() {}
+
 }  // namespace orbi::platform

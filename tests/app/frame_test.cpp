@@ -46,13 +46,13 @@ TEST(CommandLine, AcceptsFromAndToInAnyOrderLaterWins) {
 
     auto both = parseCommandLine({"--to", "/t", "--from", "/a", "--from", "/b"});
     ASSERT_TRUE(both);
-    EXPECT_EQ(both->from->native(), "/b");
-    EXPECT_EQ(both->to->native(), "/t");
+    EXPECT_EQ(platform::pathToUtf8(*both->from), "/b");
+    EXPECT_EQ(platform::pathToUtf8(*both->to), "/t");
 
     // A value may look like an option.
     auto odd = parseCommandLine({"--from", "--to"});
     ASSERT_TRUE(odd);
-    EXPECT_EQ(odd->from->native(), "--to");
+    EXPECT_EQ(platform::pathToUtf8(*odd->from), "--to");
 }
 
 TEST(CommandLine, RefusesAnythingElse) {
