@@ -46,8 +46,10 @@ for source in fuzz/*.cpp; do
   fi
 done
 
+# The last line is the plain count a CI log reader understands; each target counts as one test.
 if [ ${#failed[@]} -gt 0 ]; then
-  echo "fuzz: ${#failed[@]} of $count targets found a fault: ${failed[*]} (inputs in $findings)" >&2
+  echo "fuzz: ${failed[*]} found a fault (inputs in $findings)" >&2
+  echo "fuzz: $((count - ${#failed[@]})) passed, ${#failed[@]} failed"
   exit 1
 fi
-echo "fuzz: all $count targets ran ${seconds} s each without a finding"
+echo "fuzz: $count passed, 0 failed"
