@@ -203,6 +203,7 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
                              "  migrated  Pad  (user:pads/pad)\n"
                              "\n1 migrated, 2 failed, 0 kept.\n");
         EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "");
 
         // The one preset that could be saved is there; apart from it nothing changed.
         auto targetAfter = snapshot(root);
