@@ -3,19 +3,37 @@
 // sound when an asset is absent or does not decode.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstring>
 #include <limits>
+#include <type_traits>
 
-#include "convert/apply_test_support.hpp"
 #include "convert/sample_buffer.hpp"
-#include "convert/wavetable_file.hpp"
-#include "legacy/legacy_preset.hpp"
+#include "convert_test_support.hpp"
 
 namespace orbi::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 using Bytes = std::vector<std::uint8_t>;
+
+// A 4- or 8-byte value of an asset file, little-endian.
+template <typename T>
+void put(Bytes& out, T value) {
+    std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t> bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (std::size_t i = 0; i < sizeof bits; ++i) out.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+}
+
+// An "OSS1" sample file: header as given, then the channels one after the other.
+Bytes sampleFile(std::int32_t channels, std::int32_t frames, double rate, const std::vector<std::vector<float>>& data) {
+    Bytes out = {'O', 'S', 'S', '1'};
+    put(out, channels);
+    put(out, frames);
+    put(out, rate);
+    for (const auto& channel : data) {
+        for (float f : channel) put(out, f);
+    }
+    return out;
+}
 
 // Asset names need only look like digests here: applying finds assets by name and does not
 // hash them (the package reader has already done that).
@@ -31,21 +49,19 @@ Applied applyAssets(std::string_view assets, std::vector<PackageAsset> files, st
 
 Bytes wavetable(std::size_t frames) {
     Bytes out;
-    for (std::size_t i = 0; i < frames * 2048; ++i) putFloat(out, static_cast<float>(i % 2048) / 2048.0f);
+    for (std::size_t i = 0; i < frames * 2048; ++i) put(out, static_cast<float>(i % 2048) / 2048.0f);
     return out;
 }
 
 const std::string kMissing = " | The imported audio is missing or does not read; it plays the default";
 
+Lines slotsOf(const LegacyPreset& p) { return {p.wavetable1, p.wavetable2, p.sample1, p.sample2, p.sample3}; }
+
 TEST(ApplyAssets, FactoryReferences) {
     Applied a = applyAssets(R"({"osc3.sample":"factory:bowed_metal","osc1.table":"factory:pad","osc4.sample":"factory:x",
         "osc2.table":"factory:","osc1.sample":5,"osc2.sample":"Factory:x"})", {});
     ASSERT_TRUE(a.preset);
-    EXPECT_EQ(a.preset->wavetable1, "factory:pad");
-    EXPECT_EQ(a.preset->wavetable2, "");
-    EXPECT_EQ(a.preset->sample1, "");
-    EXPECT_EQ(a.preset->sample2, "");
-    EXPECT_EQ(a.preset->sample3, "factory_sample:bowed_metal");
+    EXPECT_EQ(slotsOf(*a.preset), (Lines{"factory:pad", "", "", "", "factory_sample:bowed_metal"}));
     // Only the reader complains about the unreadable references; applying leaves the slots empty.
     const std::string badRef = " | Expected factory:<name> or asset:<sha256>; kept as written, not loaded";
     EXPECT_EQ(lines(a.diagnostics), (Lines{"W bad-asset-ref /assets/osc2.table" + badRef,
@@ -54,45 +70,33 @@ TEST(ApplyAssets, FactoryReferences) {
     EXPECT_TRUE(a.preset->bundleFiles.empty());
 }
 
-TEST(ApplyAssets, WavetableFramesBecomeABundleFile) {
+TEST(ApplyAssets, WavetableFramesBecomeBundleFilesOncePerSlot) {
     const Bytes table = wavetable(3);
     ASSERT_EQ(table.size(), 24576u);
-    Applied a = applyAssets(R"({"osc2.table":"asset:)" + digest('a') + R"("})", {{digest('a'), table}},
-                            R"({"imports":{"osc2.table":{"name":"Glass","file":"glass.wav"}}})");
+    Applied a = applyAssets(R"({"osc2.table":"asset:)" + digest('a') + R"(","osc1.table":"asset:)" + digest('a') + R"("})",
+                            {{digest('a'), table}},
+                            R"({"imports":{"osc2.table":{"name":"Glass","file":"glass.wav"},"osc1.table":{"name":5}}})");
     ASSERT_TRUE(a.preset);
     EXPECT_TRUE(a.diagnostics.empty());
-    EXPECT_EQ(a.preset->wavetable2, "bundled:wavetables/osc2.f32");
-    EXPECT_EQ(a.preset->bundledWavetables,
-              (std::vector<WavetableRecord>{{"wavetables/osc2.f32", "Glass", "glass.wav", 3, 2048}}));
-    ASSERT_EQ(a.preset->bundleFiles.size(), 1u);
+    EXPECT_EQ(slotsOf(*a.preset), (Lines{"bundled:wavetables/osc1.f32", "bundled:wavetables/osc2.f32", "", "", ""}));
+    EXPECT_EQ(a.preset->bundledWavetables, (std::vector<WavetableRecord>{{"wavetables/osc1.f32", "", "", 3, 2048},
+                                                                         {"wavetables/osc2.f32", "Glass", "glass.wav", 3, 2048}}));
+    ASSERT_EQ(a.preset->bundleFiles.size(), 2u);
     EXPECT_EQ(a.preset->bundleFiles.at("wavetables/osc2.f32"), table);
 
-    // Without an import record the names are empty.
-    Applied plain = applyAssets(R"({"osc1.table":"asset:)" + digest('a') + R"("})", {{digest('a'), wavetable(1)}},
-                                R"({"imports":{"osc1.table":{"name":5}}})");
-    EXPECT_EQ(plain.preset->bundledWavetables,
-              (std::vector<WavetableRecord>{{"wavetables/osc1.f32", "", "", 1, 2048}}));
-}
-
-TEST(ApplyAssets, WavetablesThatDoNotDecode) {
-    Bytes shortFrame(8191, 0);
-    Bytes longFrame(8193, 0);
-    Applied a = applyAssets(R"({"osc1.table":"asset:)" + digest('1') + R"(","osc2.table":"asset:)" + digest('2') +
-                                R"(","osc1.sample":"asset:)" + digest('3') + R"(","osc2.sample":"asset:)" + digest('4') + R"("})",
-                            {{digest('1'), {}}, {digest('2'), shortFrame}, {digest('4'), longFrame}});
-    ASSERT_TRUE(a.preset);
-    EXPECT_EQ(lines(a.diagnostics), (Lines{"W asset-missing /assets/osc1.table" + kMissing,
-                                           "W asset-missing /assets/osc2.table" + kMissing,
-                                           "W asset-missing /assets/osc1.sample" + kMissing,
-                                           "W asset-missing /assets/osc2.sample" + kMissing}));
-    EXPECT_EQ(a.preset->wavetable1, "factory:analog_stack");
-    EXPECT_EQ(a.preset->wavetable2, "factory:analog_stack");
-    EXPECT_EQ(a.preset->sample1, "factory_sample:bowed_metal");  // absent from the package
-    EXPECT_EQ(a.preset->sample2, "factory_sample:bowed_metal");  // not an OSS1 file
-    EXPECT_EQ(a.preset->sample3, "");
-    EXPECT_TRUE(a.preset->bundleFiles.empty());
-    EXPECT_TRUE(a.preset->bundledWavetables.empty());
-    EXPECT_TRUE(a.preset->bundledSamples.empty());
+    // 0 and 8191 bytes are no whole frame, 8193 no OSS1 sample; an absent asset plays the default too.
+    Applied bad = applyAssets(R"({"osc1.table":"asset:)" + digest('1') + R"(","osc2.table":"asset:)" + digest('2') +
+                                  R"(","osc1.sample":"asset:)" + digest('3') + R"(","osc2.sample":"asset:)" + digest('4') + R"("})",
+                              {{digest('1'), {}}, {digest('2'), Bytes(8191)}, {digest('4'), Bytes(8193)}});
+    ASSERT_TRUE(bad.preset);
+    EXPECT_EQ(lines(bad.diagnostics), (Lines{"W asset-missing /assets/osc1.table" + kMissing,
+                                             "W asset-missing /assets/osc2.table" + kMissing,
+                                             "W asset-missing /assets/osc1.sample" + kMissing,
+                                             "W asset-missing /assets/osc2.sample" + kMissing}));
+    EXPECT_EQ(slotsOf(*bad.preset), (Lines{"factory:analog_stack", "factory:analog_stack", "factory_sample:bowed_metal",
+                                           "factory_sample:bowed_metal", ""}));
+    EXPECT_TRUE(bad.preset->bundleFiles.empty() && bad.preset->bundledWavetables.empty() &&
+                bad.preset->bundledSamples.empty());
 }
 
 TEST(ApplyAssets, SamplesMonoAndStereo) {
@@ -105,9 +109,8 @@ TEST(ApplyAssets, SamplesMonoAndStereo) {
                             R"({"imports":{"osc3.sample":{"name":"Voice","file":"voice.wav"}}})");
     ASSERT_TRUE(a.preset);
     EXPECT_TRUE(a.diagnostics.empty());
-    EXPECT_EQ(a.preset->sample1, "bundled:samples/osc1.f32");
-    EXPECT_EQ(a.preset->sample2, "bundled:samples/osc2.f32");
-    EXPECT_EQ(a.preset->sample3, "bundled:samples/osc3.f32");
+    EXPECT_EQ(slotsOf(*a.preset), (Lines{"", "", "bundled:samples/osc1.f32", "bundled:samples/osc2.f32",
+                                         "bundled:samples/osc3.f32"}));
     EXPECT_EQ(a.preset->bundledSamples, (std::vector<SampleRecord>{
                                             {"samples/osc1.f32", "", "", 3, 2, 48000.0},
                                             {"samples/osc2.f32", "", "", 3, 1, 44100.0},
@@ -115,6 +118,18 @@ TEST(ApplyAssets, SamplesMonoAndStereo) {
                                         }));
     EXPECT_EQ(a.preset->bundleFiles.at("samples/osc1.f32"), stereo);
     EXPECT_EQ(a.preset->bundleFiles.at("samples/osc3.f32"), mono);
+
+    // Decoding reads channel by channel; identical means the same value, so signed zeros agree,
+    // and so does a NaN copied into both channels.
+    auto decoded = dsp::decodeSampleFile(sampleFile(2, 2, 48000.5, {{1.0f, 2.0f}, {3.0f, 4.0f}}));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->left, (std::vector<float>{1.0f, 2.0f}));
+    EXPECT_EQ(decoded->right, (std::vector<float>{3.0f, 4.0f}));
+    EXPECT_EQ(decoded->sampleRate, 48000.5);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    auto zeros = dsp::decodeSampleFile(sampleFile(2, 2, 44100.0, {{0.0f, nan}, {-0.0f, nan}}));
+    ASSERT_TRUE(zeros);
+    EXPECT_TRUE(dsp::channelsIdentical(*zeros));
 }
 
 TEST(ApplyAssets, SamplesThatDoNotDecode) {
@@ -147,44 +162,6 @@ TEST(ApplyAssets, SamplesThatDoNotDecode) {
     EXPECT_EQ(ok.preset->bundledSamples[0].length, 1323000);
     EXPECT_EQ(ok.preset->bundledSamples[0].channels, 1);
     EXPECT_EQ(ok.preset->bundledSamples[1].length, 0);
-}
-
-TEST(ApplyAssets, TheSameAssetInTwoSlotsIsCarriedTwice) {
-    const Bytes mono = sampleFile(1, 1, 44100.0, {{0.5f}});
-    Applied a = applyAssets(R"({"osc1.sample":"asset:)" + digest('d') + R"(","osc3.sample":"asset:)" + digest('d') + R"("})",
-                            {{digest('d'), mono}});
-    ASSERT_TRUE(a.preset);
-    EXPECT_EQ(a.preset->bundleFiles.size(), 2u);
-    EXPECT_EQ(a.preset->sample1, "bundled:samples/osc1.f32");
-    EXPECT_EQ(a.preset->sample3, "bundled:samples/osc3.f32");
-}
-
-TEST(SampleBuffer, DecodesChannelByChannel) {
-    auto stereo = dsp::decodeSampleFile(sampleFile(2, 2, 48000.5, {{1.0f, 2.0f}, {3.0f, 4.0f}}));
-    ASSERT_TRUE(stereo);
-    EXPECT_EQ(stereo->left, (std::vector<float>{1.0f, 2.0f}));
-    EXPECT_EQ(stereo->right, (std::vector<float>{3.0f, 4.0f}));
-    EXPECT_EQ(stereo->sampleRate, 48000.5);
-    EXPECT_FALSE(dsp::channelsIdentical(*stereo));
-
-    auto mono = dsp::decodeSampleFile(sampleFile(1, 2, 8000.0, {{1.0f, 2.0f}}));
-    ASSERT_TRUE(mono);
-    EXPECT_EQ(mono->left, mono->right);
-    EXPECT_TRUE(dsp::channelsIdentical(*mono));
-
-    // Identical means the same value: signed zeros agree, and a NaN copied into both channels too.
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    auto zeros = dsp::decodeSampleFile(sampleFile(2, 2, 44100.0, {{0.0f, nan}, {-0.0f, nan}}));
-    ASSERT_TRUE(zeros);
-    EXPECT_TRUE(dsp::channelsIdentical(*zeros));
-}
-
-TEST(WavetableFile, CountsWholeFrames) {
-    EXPECT_EQ(wavetableFrameCount(Bytes(8192)), 1);
-    EXPECT_EQ(wavetableFrameCount(Bytes(24576)), 3);
-    EXPECT_FALSE(wavetableFrameCount(Bytes{}));
-    EXPECT_FALSE(wavetableFrameCount(Bytes(8191)));
-    EXPECT_FALSE(wavetableFrameCount(Bytes(16385)));
 }
 
 }  // namespace

@@ -2,74 +2,46 @@
 // choice id with clamping and macros, the descriptive data and the side record.
 #include <gtest/gtest.h>
 
-#include "convert/apply_test_support.hpp"
-#include "legacy/legacy_preset.hpp"
+#include "convert_test_support.hpp"
 
 namespace orbi::test {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-TEST(ApplyInstance, RefusesAnotherPluginAndKeepsAnEmptyOne) {
-    Applied other = applyText(R"({"kind":"instance","spec":"1.0","plugin":"vexa.synth","meta":{"name":"X"}})");
-    EXPECT_FALSE(other.preset);
-    EXPECT_EQ(lines(other.diagnostics), (Lines{"E wrong-plugin /plugin | An instance of vexa.synth, not Orbitrone"}));
-
-    // The plugin check refuses only a different non-empty id; the reader notes the missing one.
-    Applied unnamed = applyText(R"({"kind":"instance","spec":"1.0","meta":{"name":"Pad"}})");
-    ASSERT_TRUE(unnamed.preset);
-    EXPECT_EQ(unnamed.preset->name, "Pad");
-    EXPECT_EQ(lines(unnamed.diagnostics), (Lines{"W instance-without-plugin /plugin | An instance names its plugin"}));
-
-    // The check is exact: the id in capitals is another plugin.
-    Applied capitals = applyText(R"({"kind":"instance","spec":"1.0","plugin":"Orbitrone"})");
-    EXPECT_FALSE(capitals.preset);
-    EXPECT_EQ(lines(capitals.diagnostics), (Lines{"E wrong-plugin /plugin | An instance of Orbitrone, not Orbitrone"}));
-}
-
-TEST(ApplyInstance, NothingWhenTheReaderFails) {
-    Applied clip = applyText(R"({"kind":"clip","spec":"1.0"})");
-    EXPECT_FALSE(clip.preset);
-    EXPECT_EQ(lines(clip.diagnostics), (Lines{R"(E wrong-kind /kind | Expected kind "instance", found "clip")"}));
-
-    Applied array = applyText("[1]");
-    EXPECT_FALSE(array.preset);
-    EXPECT_EQ(lines(array.diagnostics), (Lines{"E not-a-document  | Expected a JSON object"}));
-}
-
-TEST(ApplyInstance, ScopeChecks) {
-    Applied section = applyText(orbitrone(R"(,"scope":"filter")"));
-    EXPECT_FALSE(section.preset);
-    EXPECT_EQ(lines(section.diagnostics),
-              (Lines{"E unsupported-scope /scope | Only a whole instrument loads here, not filter"}));
-
-    Applied allowed = applyText(orbitrone(R"(,"scope":"effect_stutter")"), true);
-    ASSERT_TRUE(allowed.preset);
-    EXPECT_EQ(allowed.preset->scope, 17u);
-    EXPECT_TRUE(allowed.diagnostics.empty());
-
-    // Unknown scopes are refused whether or not sections are allowed.
-    for (bool allowSections : {false, true}) {
-        Applied wrongCase = applyText(orbitrone(R"(,"scope":"Filter")"), allowSections);
-        EXPECT_FALSE(wrongCase.preset);
-        EXPECT_EQ(lines(wrongCase.diagnostics),
-                  (Lines{"E unsupported-scope /scope | Not a scope this build knows: Filter"}));
+TEST(ApplyInstance, PluginAndScopeChecks) {
+    struct Case {
+        std::string text;
+        bool allowSections;
+        Lines findings;
+        int scope;  // of the applied preset, or -1 when nothing is applied
+    };
+    const std::string bad = "E unsupported-scope /scope | ";
+    const Case cases[] = {
+        {R"({"kind":"instance","spec":"1.0","plugin":"vexa.synth"})", false,
+         {"E wrong-plugin /plugin | An instance of vexa.synth, not Orbitrone"}, -1},
+        {R"({"kind":"instance","spec":"1.0","plugin":"Orbitrone"})", false,  // the check is exact
+         {"E wrong-plugin /plugin | An instance of Orbitrone, not Orbitrone"}, -1},
+        // Only a different non-empty id is refused; the reader notes the missing one.
+        {R"({"kind":"instance","spec":"1.0"})", false, {"W instance-without-plugin /plugin | An instance names its plugin"}, 0},
+        {R"({"kind":"clip","spec":"1.0"})", false, {R"(E wrong-kind /kind | Expected kind "instance", found "clip")"}, -1},
+        {orbitrone(R"(,"scope":"filter")"), false, {bad + "Only a whole instrument loads here, not filter"}, -1},
+        {orbitrone(R"(,"scope":"effect_stutter")"), true, {}, 17},
+        {orbitrone(R"(,"scope":"Filter")"), false, {bad + "Not a scope this build knows: Filter"}, -1},
+        {orbitrone(R"(,"scope":"Filter")"), true, {bad + "Not a scope this build knows: Filter"}, -1},
+        {orbitrone(R"(,"scope":"")"), false, {bad + "Not a scope this build knows: "}, -1},
+        {orbitrone(R"(,"scope":"complete")"), false, {}, 0},
+    };
+    for (const Case& c : cases) {
+        Applied a = applyText(c.text, c.allowSections);
+        EXPECT_EQ(lines(a.diagnostics), c.findings) << c.text;
+        EXPECT_EQ(a.preset ? static_cast<int>(a.preset->scope) : -1, c.scope) << c.text;
     }
-    Applied empty = applyText(orbitrone(R"(,"scope":"")"));
-    EXPECT_EQ(lines(empty.diagnostics), (Lines{"E unsupported-scope /scope | Not a scope this build knows: "}));
-
-    Applied complete = applyText(orbitrone(R"(,"scope":"complete")"));
-    ASSERT_TRUE(complete.preset);
-    EXPECT_EQ(complete.preset->scope, 0u);
-    Applied absent = applyText(orbitrone(""));
-    ASSERT_TRUE(absent.preset);
-    EXPECT_EQ(absent.preset->scope, 0u);
 }
 
-TEST(ApplyInstance, ParametersByNumberAndChoice) {
+TEST(ApplyInstance, ParametersByNumberAndChoiceAndMacros) {
     Applied a = applyText(orbitrone(R"(,"params":{
         "lfo1_shape":"saw-up", "lfo2_shape":9, "filt_type":2.5, "osc1_tune":12.34, "osc1_detune":150,
-        "delay_division":"2-bars", "osc1_unison":8.4, "master_tune":1e300, "stutter_bypass":"on"})"));
+        "delay_division":"2-bars", "master_tune":1e300, "stutter_bypass":"on",
+        "macro3":0.25, "macro1":2, "macro4":-1})"));
     ASSERT_TRUE(a.preset);
     EXPECT_TRUE(a.diagnostics.empty());
     EXPECT_EQ(a.preset->parameters, (std::vector<LegacyParameter>{
@@ -79,23 +51,16 @@ TEST(ApplyInstance, ParametersByNumberAndChoice) {
                                         {"osc1_tune", 12.34f},      // continuous: not rounded
                                         {"osc1_detune", 100.0f},
                                         {"delay_division", 9.0f},   // its range ends before the list does
-                                        {"osc1_unison", 8.0f},
                                         {"master_tune", 1200.0f},   // beyond the float range, then clamped
                                         {"stutter_bypass", 0.0f},
                                     }));
-    EXPECT_EQ(a.preset->macros, (std::array<float, 4>{0, 0, 0, 0}));
-}
-
-TEST(ApplyInstance, MacroParametersSetTheMacroValues) {
-    Applied a = applyText(orbitrone(R"(,"params":{"macro3":0.25,"macro1":2,"macro4":-1,"osc1_level":0.5})"));
-    ASSERT_TRUE(a.preset);
+    // Macro parameters set the macro values (clamped) and add no parameter entry.
     EXPECT_EQ(a.preset->macros, (std::array<float, 4>{1.0f, 0.0f, 0.25f, 0.0f}));
-    EXPECT_EQ(a.preset->parameters, (std::vector<LegacyParameter>{{"osc1_level", 0.5f}}));
 }
 
 TEST(ApplyInstance, ParameterFindings) {
     Applied a = applyText(orbitrone(R"(,"params":{
-        "filt_cutoff":true, "nope":1, "Filt_type":"lp24", "filt_type":"LP24", "filt2_type":"lp24 ",
+        "filt_cutoff":true, "nope":1, "filt_type":"LP24", "filt2_type":"lp24 ",
         "osc1_unison":"on", "a/b~c":2, "lfo3_shape":null, "reverb_mix":0.5})"));
     ASSERT_TRUE(a.preset);
     EXPECT_EQ(lines(a.diagnostics),
@@ -105,7 +70,6 @@ TEST(ApplyInstance, ParameterFindings) {
                   "W wrong-type /params/lfo3_shape | Expected a value or choice id; kept as written, not applied",
                   "W bad-value /params/filt_cutoff | Neither a number nor a choice; left at its default",
                   "W unknown-param /params/nope | Not a Orbitrone parameter in this build; kept",
-                  "W unknown-param /params/Filt_type | Not a Orbitrone parameter in this build; kept",
                   R"(W unknown-choice /params/filt_type | "LP24" is not one of its choices; left at its default)",
                   R"(W unknown-choice /params/filt2_type | "lp24 " is not one of its choices; left at its default)",
                   R"(W unknown-choice /params/osc1_unison | "on" is not one of its choices; left at its default)",
@@ -116,10 +80,13 @@ TEST(ApplyInstance, ParameterFindings) {
     EXPECT_EQ(a.preset->parameters, (std::vector<LegacyParameter>{{"reverb_mix", 0.5f}}));
 }
 
-TEST(ApplyInstance, DescriptiveData) {
-    Applied a = applyText(orbitrone(R"(,
+TEST(ApplyInstance, DescriptiveDataAndTheSideRecord) {
+    Package package;
+    package.document = parseText(orbitrone(R"(,"id":"glass","foo":1,
         "meta":{"name":"Glass Pad","category":"Pads","complexity":"simple","tags":["warm",5,"dark",null]},
         "provenance":{"preset":"factory:Glass","edited":true})"));
+    package.otherEntries.push_back({"notes.txt", {'h', 'i'}, true});
+    Applied a = applyPackage(package);
     ASSERT_TRUE(a.preset);
     EXPECT_EQ(a.preset->name, "Glass Pad");
     EXPECT_EQ(a.preset->category, "Pads");
@@ -127,16 +94,19 @@ TEST(ApplyInstance, DescriptiveData) {
     EXPECT_EQ(a.preset->characterTags, (std::vector<std::string>{"warm", "dark"}));
     EXPECT_EQ(a.preset->savedFromMode, "advanced");
     EXPECT_FALSE(a.preset->hasSimpleMeta);
-    EXPECT_EQ(a.preset->version, 6);
     EXPECT_EQ(a.side.displayName, "Glass Pad");
     EXPECT_EQ(a.side.provenancePreset, "factory:Glass");
     EXPECT_TRUE(a.side.provenanceEdited);
+    EXPECT_EQ(a.side.instance.id, "glass");
+    EXPECT_EQ(writeCompact(a.side.instance.unread), R"({"foo":1})");
+    ASSERT_EQ(a.side.otherEntries.size(), 1u);
+    EXPECT_EQ(a.side.otherEntries[0].name, "notes.txt");
+    EXPECT_EQ(a.side.otherEntries[0].data, (std::vector<std::uint8_t>{'h', 'i'}));
+    EXPECT_FALSE(a.side.auditionMotif);
 
     // The older place of the name wins when it is not empty.
-    Applied older = applyText(orbitrone(R"(,"meta":{"name":"New"},"hints":{"presetName":"Old"})"));
-    EXPECT_EQ(older.preset->name, "Old");
-    Applied emptyOlder = applyText(orbitrone(R"(,"meta":{"name":"New"},"hints":{"presetName":""})"));
-    EXPECT_EQ(emptyOlder.preset->name, "New");
+    EXPECT_EQ(applyText(orbitrone(R"(,"meta":{"name":"New"},"hints":{"presetName":"Old"})")).preset->name, "Old");
+    EXPECT_EQ(applyText(orbitrone(R"(,"meta":{"name":"New"},"hints":{"presetName":""})")).preset->name, "New");
 
     // Wrong types are passed over without findings.
     Applied wrong = applyText(orbitrone(R"(,"meta":{"name":5,"category":[],"tags":"x"},"provenance":"p")"));
@@ -146,14 +116,13 @@ TEST(ApplyInstance, DescriptiveData) {
     EXPECT_TRUE(wrong.preset->characterTags.empty());
     EXPECT_EQ(wrong.side.provenancePreset, "");
     EXPECT_FALSE(wrong.side.provenanceEdited);
-}
 
-TEST(ApplyInstance, AnEmptyNameIsInit) {
+    // An empty display name is "Init".
     for (const char* members : {"", R"(,"meta":{"name":""})", R"(,"meta":"Pad")", R"(,"hints":{"presetName":5})"}) {
-        Applied a = applyText(orbitrone(members));
-        ASSERT_TRUE(a.preset) << members;
-        EXPECT_EQ(a.preset->name, "Init") << members;
-        EXPECT_EQ(a.side.displayName, "Init") << members;
+        Applied init = applyText(orbitrone(members));
+        ASSERT_TRUE(init.preset) << members;
+        EXPECT_EQ(init.preset->name, "Init") << members;
+        EXPECT_EQ(init.side.displayName, "Init") << members;
     }
 }
 
@@ -182,29 +151,6 @@ TEST(ApplyInstance, SimpleModeHint) {
     Applied notObject = applyText(orbitrone(R"(,"hints":{"savedFromMode":"simple","simple":true})"));
     EXPECT_FALSE(notObject.preset->hasSimpleMeta);
     EXPECT_EQ(notObject.preset->savedFromMode, "advanced");
-
-    Applied emptySimple = applyText(orbitrone(R"(,"hints":{"simple":{}})"));
-    EXPECT_TRUE(emptySimple.preset->hasSimpleMeta);
-    EXPECT_EQ(emptySimple.preset->padX, 0.5f);
-    EXPECT_FALSE(emptySimple.preset->padActive);
-}
-
-TEST(ApplyInstance, SideRecordHoldsTheInstanceAndOtherEntries) {
-    Package package;
-    package.document = parseText(orbitrone(R"(,"id":"glass","params":{"osc1_level":0.5},"foo":1)"));
-    package.otherEntries.push_back({"notes.txt", {'h', 'i'}, true});
-    Applied a = applyPackage(package);
-    ASSERT_TRUE(a.preset);
-    EXPECT_EQ(a.side.instance.id, "glass");
-    EXPECT_EQ(a.side.instance.plugin, "orbitrone");
-    ASSERT_EQ(a.side.instance.params.size(), 1u);
-    EXPECT_EQ(a.side.instance.params[0].key, "osc1_level");
-    ASSERT_EQ(a.side.instance.unread.members.size(), 1u);
-    EXPECT_EQ(a.side.instance.unread.members[0].key, "foo");
-    ASSERT_EQ(a.side.otherEntries.size(), 1u);
-    EXPECT_EQ(a.side.otherEntries[0].name, "notes.txt");
-    EXPECT_EQ(a.side.otherEntries[0].data, (std::vector<std::uint8_t>{'h', 'i'}));
-    EXPECT_FALSE(a.side.auditionMotif);
 }
 
 }  // namespace

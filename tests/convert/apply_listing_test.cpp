@@ -51,9 +51,6 @@ void writeZipPackage(const fs::path& file, const std::string& documentText, cons
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-// One wavetable frame of 2048 zero floats, as hex.
-std::string oneFrameHex() { return std::string(8192 * 2, '0'); }
-
 struct Target {
     TempFolder root;
     fs::path pads = root / "orbitrone/pads";
@@ -73,7 +70,7 @@ struct Target {
         writeZipPackage(leads / "wide.orbi",
                         instance(R"(,"id":"wide","plugin":"orbitrone","meta":{"name":"Wide Lead","category":"Leads"},
                             "assets":{"osc2.table":"@ASSET@"})"),
-                        oneFrameHex());
+                        std::string(8192 * 2, '0'));  // one wavetable frame of zeros, as hex
     }
 
     std::string path(const fs::path& p) const { return p.string(); }
@@ -100,70 +97,41 @@ TEST(UserPresetListing, ListsWhatAppliesAndReportsTheRest) {
     {
         CaptureStderr capture;
         entries = listUserPresets(target.root.path());
+        EXPECT_TRUE(listUserPresets(fs::path()).empty());
+        EXPECT_TRUE(listUserPresets(target.root / "does-not-exist").empty());
+        EXPECT_TRUE(listUserPresets(target.pads).empty());  // no orbitrone folder below it
         err = capture.text();
     }
     EXPECT_EQ(err, target.expectedStderr());
 
     // Bank order (leads before pads), then file order; the missing name reads as Init.
+    std::vector<std::string> listed;
+    for (const UserPresetEntry& e : entries) listed.push_back(e.name + "|" + e.category + "|" + e.bank + "|" + e.id);
+    EXPECT_EQ(listed, (std::vector<std::string>{"Wide Lead|Leads|leads|wide", "Glass Pad|Pads|pads|glass",
+                                                "Init||pads|unnamed"}));
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].name, "Wide Lead");
-    EXPECT_EQ(entries[0].category, "Leads");
-    EXPECT_EQ(entries[0].bank, "leads");
-    EXPECT_EQ(entries[0].id, "wide");
     EXPECT_EQ(entries[0].preset.wavetable2, "bundled:wavetables/osc2.f32");
     ASSERT_EQ(entries[0].preset.bundledWavetables.size(), 1u);
     EXPECT_EQ(entries[0].preset.bundledWavetables[0].frameCount, 1);
     EXPECT_TRUE(entries[0].preset.bundleFiles.empty());  // the listing does not carry the audio
-
-    EXPECT_EQ(entries[1].name, "Glass Pad");
-    EXPECT_EQ(entries[1].category, "Pads");
-    EXPECT_EQ(entries[1].bank, "pads");
-    EXPECT_EQ(entries[1].id, "glass");
     EXPECT_EQ(entries[1].preset.name, "Glass Pad");
     EXPECT_EQ(entries[1].preset.wavetable1, "factory:analog_stack");  // its asset is missing: a warning only
 
-    EXPECT_EQ(entries[2].name, "Init");
-    EXPECT_EQ(entries[2].id, "unnamed");
-    EXPECT_EQ(entries[2].category, "");
-}
-
-TEST(UserPresetListing, EmptyAndMissingRoots) {
-    std::string err;
-    {
-        CaptureStderr capture;
-        EXPECT_TRUE(listUserPresets(fs::path()).empty());
-        TempFolder root;
-        EXPECT_TRUE(listUserPresets(root.path()).empty());          // no orbitrone folder
-        EXPECT_TRUE(listUserPresets(root / "does-not-exist").empty());
-        err = capture.text();
+    // One file at a time: the first error is the reason, a section is refused here as well.
+    const std::pair<const char*, const char*> files[] = {
+        {"glass.json", ""},
+        {"other.json", "An instance of vexa.synth, not Orbitrone"},
+        {"notes.txt", "Neither a JSON document nor a zip archive"},
+        {"section.json", "Only a whole instrument loads here, not filter"},
+    };
+    for (const auto& [file, reason] : files) {
+        DiagnosticList d;
+        EXPECT_EQ(readPresetPackageFile(target.pads / file, d).has_value(), *reason == '\0') << file;
+        EXPECT_EQ(firstError(d).value_or(""), reason) << file;
     }
-    EXPECT_EQ(err, "");
-}
-
-TEST(UserPresetListing, ReadPresetPackageFile) {
-    Target target;
-    DiagnosticList ok;
-    auto glass = readPresetPackageFile(target.pads / "glass.json", ok);
-    ASSERT_TRUE(glass);
-    EXPECT_EQ(glass->name, "Glass Pad");
-    EXPECT_FALSE(firstError(ok));
-
-    DiagnosticList other;
-    EXPECT_FALSE(readPresetPackageFile(target.pads / "other.json", other));
-    EXPECT_EQ(firstError(other), "An instance of vexa.synth, not Orbitrone");
-
     DiagnosticList missing;
     EXPECT_FALSE(readPresetPackageFile(target.pads / "gone.json", missing));
     EXPECT_TRUE(firstError(missing).has_value());
-
-    DiagnosticList broken;
-    EXPECT_FALSE(readPresetPackageFile(target.pads / "notes.txt", broken));
-    EXPECT_EQ(firstError(broken), "Neither a JSON document nor a zip archive");
-
-    // A section preset is refused here whatever the caller would allow elsewhere.
-    DiagnosticList section;
-    EXPECT_FALSE(readPresetPackageFile(target.pads / "section.json", section));
-    EXPECT_EQ(firstError(section), "Only a whole instrument loads here, not filter");
 }
 
 // Through the tool: the same lines reach the real standard error, listed names are kept, and

@@ -1,22 +1,16 @@
-// Asset slots: factory references, carried bundle files stored once per digest, the import
-// records, and the "asset-not-saved" warning with the slot's factory default.
+// Asset slots: factory references, carried bundle files stored once per digest (published SHA-256
+// digests as the control), the import records, and "asset-not-saved" with the slot's default.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "convert/convert_messages.hpp"
-#include "convert/package_assets.hpp"
 #include "convert_test_support.hpp"
 #include "library/package.hpp"
 
-namespace orbi {
+namespace orbi::test {
 namespace {
-
-using test::convertPreset;
-using test::writtenMember;
-using test::writtenState;
 
 // Published SHA-256 digests (FIPS 180-2 example "abc" and the empty message).
 constexpr const char* kAbcDigest = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
@@ -24,16 +18,11 @@ constexpr const char* kEmptyDigest = "e3b0c44298fc1c149afbf4c8996fb92427ae41e464
 
 std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
-TEST(PackageAssets, OneAssetPerDigest) {
-    Package package;
-    EXPECT_EQ(addPackageAsset(package, bytesOf("abc")), std::string("asset:") + kAbcDigest);
-    EXPECT_EQ(addPackageAsset(package, {}), std::string("asset:") + kEmptyDigest);
-    EXPECT_EQ(addPackageAsset(package, bytesOf("abc")), std::string("asset:") + kAbcDigest);
-    ASSERT_EQ(package.assets.size(), 2u);
-    EXPECT_EQ(package.assets[0].name, kAbcDigest);
-    EXPECT_EQ(package.assets[0].data, bytesOf("abc"));
-    EXPECT_EQ(package.assets[1].name, kEmptyDigest);
-    EXPECT_TRUE(package.assets[1].data.empty());
+// Each asset as name + ":" + its bytes as text, in package order.
+Lines assetsOf(const std::vector<PackageAsset>& assets) {
+    Lines out;
+    for (const PackageAsset& a : assets) out.push_back(a.name + ":" + std::string(a.data.begin(), a.data.end()));
+    return out;
 }
 
 TEST(ConvertAssets, FactoryReferencesAndEmptySlots) {
@@ -41,14 +30,14 @@ TEST(ConvertAssets, FactoryReferencesAndEmptySlots) {
     preset.wavetable1 = "factory:glass_pad";
     preset.sample1 = "factory_sample:bowed_metal";
     preset.sample3 = "factory_sample:";  // the rest is empty and is stored as it is
-    const test::Converted converted = convertPreset(preset);
+    const Converted converted = convertPreset(preset);
     EXPECT_EQ(writtenMember(converted, "assets"),
               R"({"osc1.table":"factory:glass_pad","osc1.sample":"factory:bowed_metal","osc3.sample":"factory:"})");
     EXPECT_TRUE(converted.diagnostics.empty());
     EXPECT_TRUE(converted.package.assets.empty());
     EXPECT_EQ(writtenState(converted, "imports"), "<absent>");
 
-    const test::Converted none = convertPreset(LegacyPreset{});
+    const Converted none = convertPreset(LegacyPreset{});
     EXPECT_EQ(writtenMember(none, "assets"), "<absent>");
 }
 
@@ -65,25 +54,32 @@ TEST(ConvertAssets, CarriedFilesBecomeAssetsStoredOncePerDigest) {
     preset.bundledSamples = {{"samples/other.wav", "Other", "other.wav", 10, 1, 44100.0},
                              {"samples/hit.wav", "Hit", "D:/hits/hit.wav", 10, 2, 48000.0},
                              {"samples/hit.wav", "Second", "never.wav", 10, 2, 48000.0}};
-    const test::Converted converted = convertPreset(preset);
+    const Converted converted = convertPreset(preset);
 
     const std::string abc = std::string("asset:") + kAbcDigest;
     const std::string empty = std::string("asset:") + kEmptyDigest;
     EXPECT_EQ(writtenMember(converted, "assets"), R"({"osc1.table":")" + abc + R"(","osc2.table":")" + abc +
                                                       R"(","osc2.sample":")" + abc + R"(","osc3.sample":")" +
                                                       empty + R"("})");
-    ASSERT_EQ(converted.package.assets.size(), 2u);
-    EXPECT_EQ(converted.package.assets[0].name, kAbcDigest);
-    EXPECT_EQ(converted.package.assets[0].data, bytesOf("abc"));
-    EXPECT_EQ(converted.package.assets[1].name, kEmptyDigest);
+    EXPECT_EQ(assetsOf(converted.package.assets), (Lines{std::string(kAbcDigest) + ":abc", std::string(kEmptyDigest) + ":"}));
     EXPECT_EQ(writtenState(converted, "imports"),
               R"({"osc1.table":{"name":"Pad","file":"C:/Users/me/pad.wav"},)"
               R"("osc2.table":{"name":"Pad","file":"C:/Users/me/pad.wav"},)"
               R"("osc2.sample":{"name":"Hit","file":"D:/hits/hit.wav"},)"
               R"("osc3.sample":{"name":"","file":""}})");
     EXPECT_TRUE(converted.diagnostics.empty());
-    // The caller's preset still holds its files.
-    EXPECT_EQ(preset.bundleFiles.at("wavetables/pad.wav"), bytesOf("abc"));
+    EXPECT_EQ(preset.bundleFiles.at("wavetables/pad.wav"), bytesOf("abc"));  // the caller's preset keeps its files
+
+    // The package writes and reads back with its assets, each hashing to its name.
+    DiagnosticList diagnostics;
+    const std::optional<std::vector<std::uint8_t>> file = writePackage(converted.package, diagnostics);
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(isZipSignature(*file));
+    const std::optional<Package> read = readPackage(*file, "instance.json", diagnostics, ZipLimits{});
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(diagnostics.empty());
+    EXPECT_EQ(writeDocument(read->document), writeDocument(converted.package.document));
+    EXPECT_EQ(assetsOf(read->assets), assetsOf(converted.package.assets));
 }
 
 TEST(ConvertAssets, MissingAudioDrawsTheWarningAndTheSlotDefault) {
@@ -94,37 +90,29 @@ TEST(ConvertAssets, MissingAudioDrawsTheWarningAndTheSlotDefault) {
     preset.sample1 = "bundled:";                          // no entry with an empty name
     preset.sample2 = "C:/Users/me/kick.wav";              // neither form
     preset.sample3 = "factory:glass_pad";                 // a wavetable prefix in a sample slot
-    const test::Converted converted = convertPreset(preset);
+    const Converted converted = convertPreset(preset);
 
     EXPECT_EQ(writtenMember(converted, "assets"),
               R"({"osc1.table":"factory:analog_stack","osc2.table":"factory:analog_stack",)"
               R"("osc1.sample":"factory:bowed_metal","osc2.sample":"factory:bowed_metal",)"
               R"("osc3.sample":"factory:bowed_metal"})");
-    const DiagnosticList expected = {
-        {Severity::Warning, "asset-not-saved", "/assets/osc1.table",
-         "The imported audio behind bundled:Pad.wav is gone; saved as the default"},
-        {Severity::Warning, "asset-not-saved", "/assets/osc2.table",
-         "The imported audio behind factory_sample:bowed_metal is gone; saved as the default"},
-        {Severity::Warning, "asset-not-saved", "/assets/osc1.sample",
-         "The imported audio behind bundled: is gone; saved as the default"},
-        {Severity::Warning, "asset-not-saved", "/assets/osc2.sample",
-         "The imported audio behind C:/Users/me/kick.wav is gone; saved as the default"},
-        {Severity::Warning, "asset-not-saved", "/assets/osc3.sample",
-         "The imported audio behind factory:glass_pad is gone; saved as the default"},
-    };
-    EXPECT_EQ(converted.diagnostics, expected);
-    EXPECT_EQ(convert_text::assetNotSavedMessage("x"), "The imported audio behind x is gone; saved as the default");
+    const std::string gone = " is gone; saved as the default";
+    EXPECT_EQ(lines(converted.diagnostics),
+              (Lines{"W asset-not-saved /assets/osc1.table | The imported audio behind bundled:Pad.wav" + gone,
+                     "W asset-not-saved /assets/osc2.table | The imported audio behind factory_sample:bowed_metal" + gone,
+                     "W asset-not-saved /assets/osc1.sample | The imported audio behind bundled:" + gone,
+                     "W asset-not-saved /assets/osc2.sample | The imported audio behind C:/Users/me/kick.wav" + gone,
+                     "W asset-not-saved /assets/osc3.sample | The imported audio behind factory:glass_pad" + gone}));
     EXPECT_TRUE(converted.package.assets.empty());
     EXPECT_EQ(writtenState(converted, "imports"), "<absent>");
-}
 
-TEST(ConvertAssets, AnEntryWithAnEmptyNameCarriesBundledAlone) {
-    LegacyPreset preset;
-    preset.bundleFiles[""] = bytesOf("abc");
-    preset.sample1 = "bundled:";
-    const test::Converted converted = convertPreset(preset);
-    EXPECT_TRUE(converted.diagnostics.empty());
-    EXPECT_EQ(writtenMember(converted, "assets"), std::string(R"({"osc1.sample":"asset:)") + kAbcDigest + "\"}");
+    // "bundled:" alone is carried when there is an entry with an empty name.
+    LegacyPreset emptyName;
+    emptyName.bundleFiles[""] = bytesOf("abc");
+    emptyName.sample1 = "bundled:";
+    const Converted carried = convertPreset(emptyName);
+    EXPECT_TRUE(carried.diagnostics.empty());
+    EXPECT_EQ(writtenMember(carried, "assets"), std::string(R"({"osc1.sample":"asset:)") + kAbcDigest + "\"}");
 }
 
 TEST(ConvertAssets, AGivenUpPresetHandsItsBytesOverWithoutCopies) {
@@ -133,8 +121,7 @@ TEST(ConvertAssets, AGivenUpPresetHandsItsBytesOverWithoutCopies) {
     LegacyPreset preset;
     preset.bundleFiles["s.wav"] = big;
     const std::uint8_t* const original = preset.bundleFiles["s.wav"].data();
-    preset.sample1 = "bundled:s.wav";
-    preset.sample2 = "bundled:s.wav";
+    preset.sample1 = preset.sample2 = "bundled:s.wav";
     preset.wavetable1 = "bundled:gone.wav";
 
     InstanceDocument instance;
@@ -153,35 +140,12 @@ TEST(ConvertAssets, AGivenUpPresetHandsItsBytesOverWithoutCopies) {
     // The copying form gives the same result.
     LegacyPreset kept;
     kept.bundleFiles["s.wav"] = big;
-    kept.sample1 = "bundled:s.wav";
-    kept.sample2 = "bundled:s.wav";
+    kept.sample1 = kept.sample2 = "bundled:s.wav";
     kept.wavetable1 = "bundled:gone.wav";
-    const test::Converted copied = convertPreset(kept, "id");
+    const Converted copied = convertPreset(kept, "id");
     EXPECT_EQ(copied.package.document, package.document);
     EXPECT_EQ(copied.package.assets[0].name, package.assets[0].name);
 }
 
-TEST(ConvertAssets, ConvertedPackageWritesAndReadsBackWithItsAssets) {
-    LegacyPreset preset;
-    preset.name = "Carried";
-    preset.bundleFiles["wt.wav"] = bytesOf("abc");
-    preset.bundleFiles["s.wav"] = {};
-    preset.sample1 = "bundled:s.wav";
-    preset.wavetable1 = "bundled:wt.wav";
-    test::Converted converted = convertPreset(preset);
-
-    DiagnosticList diagnostics;
-    const std::optional<std::vector<std::uint8_t>> file = writePackage(converted.package, diagnostics);
-    ASSERT_TRUE(file.has_value());
-    EXPECT_TRUE(isZipSignature(*file));
-    const std::optional<Package> read = readPackage(*file, "instance.json", diagnostics, ZipLimits{});
-    ASSERT_TRUE(read.has_value());
-    EXPECT_TRUE(diagnostics.empty());  // every asset hashes to its name
-    EXPECT_EQ(writeDocument(read->document), writeDocument(converted.package.document));
-    ASSERT_EQ(read->assets.size(), 2u);  // written in ascending name order
-    EXPECT_EQ(read->assets[0].name, kAbcDigest);
-    EXPECT_EQ(read->assets[1].name, kEmptyDigest);
-}
-
 }  // namespace
-}  // namespace orbi
+}  // namespace orbi::test
