@@ -5,6 +5,6 @@
 #include "platform/platform.hpp"
 
 int main(int argc, char** argv) {
-    orbi::platform::prepareConsoleOutput();
+    orbi::platform::prepareStandardStreams();
     return orbi::runTool(orbi::platform::commandLineWords(argc, argv), std::cout, std::cerr);
 }

@@ -62,8 +62,9 @@ std::string systemErrorText(int code);
 // process's wide command line, split by the system's rules and converted, so that names outside
 // the ANSI code page survive (argv there is already lossy).
 std::vector<std::string> commandLineWords(int argc, char** argv);
-// Lets a console show the UTF-8 the tool prints (Windows switches the console's output code page
-// for the life of the process); redirected output is untouched. Nothing to do on POSIX.
-void prepareConsoleOutput();
+// Makes standard output and error carry the tool's bytes as written: on Windows they are put in
+// binary mode (no CR before each LF) and a console is switched to UTF-8 output for the life of
+// the process. Nothing to do on POSIX.
+void prepareStandardStreams();
 
 }  // namespace orbi::platform

@@ -195,6 +195,6 @@ std::vector<std::string> commandLineWords(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
-void prepareConsoleOutput() {}
+void prepareStandardStreams() {}
 
 }  // namespace orbi::platform

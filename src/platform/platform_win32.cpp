@@ -11,7 +11,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -426,7 +430,13 @@ void restoreConsoleOutput() {
 }
 }  // namespace
 
-void prepareConsoleOutput() {
+void prepareStandardStreams() {
+    // The report's lines end in LF alone, on every system.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    (void)_setmode(_fileno(stdout), _O_BINARY);
+    (void)_setmode(_fileno(stderr), _O_BINARY);
+
     DWORD mode = 0;
     const bool outIsConsole = ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
     const bool errIsConsole = ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
