@@ -182,7 +182,7 @@ TEST(HostileZip, TheToolWritesNothingOutsideItsTargetForATraversingBundle) {
                          "\n\n  migrated  Trap  (user:uncategorized/trap)\n\n1 migrated, 0 failed, 0 kept.\n");
     std::vector<std::string> everything;
     for (auto& e : std::filesystem::recursive_directory_iterator(target.path()))
-        everything.push_back(std::filesystem::relative(e.path(), target.path()).string());
+        everything.push_back(std::filesystem::relative(e.path(), target.path()).generic_string());
     std::sort(everything.begin(), everything.end());
     EXPECT_EQ(everything, (std::vector<std::string>{"root", "root/orbitrone", "root/orbitrone/uncategorized",
                                                     "root/orbitrone/uncategorized/trap.json"}));
