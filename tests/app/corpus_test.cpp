@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "support/run_tool.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {
@@ -34,6 +35,7 @@ Summary summaryOf(const std::string& out) {
 }
 
 TEST(Corpus, MigratesThenKeepsEverythingOnTheSecondRun) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     TempFolder legacy;
     TempFolder target;
     std::string make = "python3 '" ORBI_SOURCE_DIR "/tools/make-legacy-corpus.py' '" + legacy.path().string() +

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "support/host.hpp"
 #include "support/run_tool.hpp"
 
 namespace orbi::test {
@@ -42,6 +43,7 @@ std::string wavetableBytes() {
 class Migration : public ::testing::Test {
 protected:
     void SetUp() override {
+        ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsZipTools);
         const fs::path old = legacy.path();
         makeBundle(old / "Bass/Wobble.obsz",
                    {{"preset.obpreset",

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/run_tool.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {
@@ -34,6 +35,7 @@ TEST(Tool, NoPresetRootAnywhere) {
 }
 
 TEST(Tool, FoldersFromAppDataAndTheirStandIns) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPosixFolders);
     TempFolder a;
     ToolResult r = runToolBinary({}, {{"APPDATA", a.path().string()}, {"XDG_DATA_HOME", "/nowhere"}});
     EXPECT_EQ(r.status, 0);

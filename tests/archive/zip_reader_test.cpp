@@ -8,6 +8,7 @@
 #include "archive/zip_reader.hpp"
 #include "support/temp_folder.hpp"
 #include "zip_builder.hpp"
+#include "support/host.hpp"
 
 namespace orbi {
 namespace {
@@ -323,6 +324,7 @@ TEST(ZipReader, SafeNames) {
 // Archives made by zip(1) and by Python's zipfile, stored and deflated, with comments and
 // directory entries.
 TEST(ZipReader, ReadsArchivesFromZipAndPython) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsZipTools);
     test::TempFolder dir;
     const Bytes json = test::jsonLike(20000, 41);
     const Bytes noise = test::randomBytes(5000, 42);

@@ -9,6 +9,7 @@
 #include "archive/zip_writer.hpp"
 #include "support/temp_folder.hpp"
 #include "zip_builder.hpp"
+#include "support/host.hpp"
 
 namespace orbi {
 namespace {
@@ -164,6 +165,7 @@ TEST(ZipWriter, SizeLimitsBelowFourGiB) {
 
 // unzip -t and Python's zipfile accept what we write, with the same names and data.
 TEST(ZipWriter, OtherToolsReadOurArchives) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsZipTools);
     test::TempFolder dir;
     const std::vector<ZipEntry> entries = {
         entry("instance.json", test::jsonLike(30000, 71), true),

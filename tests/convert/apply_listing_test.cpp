@@ -11,6 +11,7 @@
 #include "library/library_scan.hpp"
 #include "support/run_tool.hpp"
 #include "support/temp_folder.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {
@@ -91,6 +92,7 @@ struct Target {
 };
 
 TEST(UserPresetListing, ListsWhatAppliesAndReportsTheRest) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     Target target;
     std::vector<UserPresetEntry> entries;
     std::string err;

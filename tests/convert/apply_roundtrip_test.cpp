@@ -22,6 +22,7 @@
 #include "model/asset_slots.hpp"
 #include "model/parameter_registry.hpp"
 #include "support/temp_folder.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {
@@ -243,6 +244,7 @@ void expectRoundTrip(const LegacyPreset& legacy, const std::string& label) {
 }
 
 TEST(ApplyRoundTrip, GeneratedLegacyFolder) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     TempFolder folder;
     const std::string command = std::string("python3 '") + ORBI_SOURCE_DIR + "/tools/make-legacy-corpus.py' '" +
                                 (folder / "legacy").string() +

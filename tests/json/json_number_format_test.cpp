@@ -14,6 +14,7 @@
 
 #include "json/json_parser.hpp"
 #include "json/json_writer.hpp"
+#include "support/host.hpp"
 
 namespace orbi {
 namespace {
@@ -121,6 +122,8 @@ void checkAgainstOracle(double v) {
 }
 
 TEST(JsonNumberFormat, MatchesTheOracle) {
+    ORBI_SKIP_ON_WINDOWS("the oracle reads decimals back with strtod, and the MinGW-w64 C runtime's strtod misrounds some "
+                         "near powers of two (5.005207737957752e-147 reads as 0x1p-486)");
     std::mt19937_64 rng(0x5eed);
     for (int i = 0; i < 40000; ++i) checkAgainstOracle(std::bit_cast<double>(rng()));  // random bit patterns
     for (int i = 0; i < 20000; ++i) {

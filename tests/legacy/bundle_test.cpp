@@ -6,6 +6,7 @@
 #include "legacy/legacy_bundle.hpp"
 #include "legacy/legacy_messages.hpp"
 #include "legacy/zip_fixtures.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {
@@ -25,6 +26,7 @@ std::map<std::string, std::vector<std::uint8_t>> files(std::initializer_list<std
 }
 
 TEST(LegacyBundle, CarriesTheFilesOfItsTwoFolders) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     for (bool deflate : {true, false}) {
         std::vector<std::uint8_t> zip = pythonZip({{"readme.txt", "hello"},
                                                    {"preset.obpreset", kDocument},
@@ -50,6 +52,7 @@ TEST(LegacyBundle, CarriesTheFilesOfItsTwoFolders) {
 }
 
 TEST(LegacyBundle, ADocumentWithoutNameStillGivesAPreset) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     for (std::string document : {std::string(R"({"version": 6})"), std::string("not json"), std::string()}) {
         DiagnosticList diagnostics;
         std::optional<LegacyPreset> preset =
@@ -63,6 +66,7 @@ TEST(LegacyBundle, ADocumentWithoutNameStillGivesAPreset) {
 }
 
 TEST(LegacyBundle, RepeatedNamesAreSettledByTheZipReader) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     // The zip reader keeps the first entry of a name and skips the rest, so the first document
     // and the first data of a carried file are the ones read.
     DiagnosticList diagnostics;
@@ -79,6 +83,7 @@ TEST(LegacyBundle, RepeatedNamesAreSettledByTheZipReader) {
 }
 
 TEST(LegacyBundle, WithoutItsDocumentOrNotAZipItIsNoPreset) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     const Diagnostic missing{Severity::Error, std::string(legacy_text::kNotAPresetCode), "",
                              "A .obsz without its preset.obpreset"};
     for (const auto& entries : std::vector<std::vector<std::pair<std::string, std::string>>>{
@@ -103,6 +108,7 @@ TEST(LegacyBundle, WithoutItsDocumentOrNotAZipItIsNoPreset) {
 }
 
 TEST(LegacyBundle, MadeByTheZipCommand) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsZipTools);
     TempFolder folder;
     writeFile(folder / "preset.obpreset", kDocument);
     writeFile(folder / "wavetables/a.wav", kWave);

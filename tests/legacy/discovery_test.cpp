@@ -6,6 +6,7 @@
 #include "legacy/legacy_messages.hpp"
 #include "legacy/zip_fixtures.hpp"
 #include "support/temp_folder.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {
@@ -25,6 +26,7 @@ TEST(LegacyDiscovery, AFolderThatIsNoDirectoryHoldsNothing) {
 }
 
 TEST(LegacyDiscovery, FindsPresetFilesAtAnyDepthInPathOrder) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsSymlinks);
     TempFolder root;
     for (const char* name : {
              "a.obpreset", "B.obpreset", "c.OBSZ", "d.ObPreset", ".hidden.obpreset", "\xC3\xA9.obsz",
@@ -62,6 +64,7 @@ TEST(LegacyDiscovery, FindsPresetFilesAtAnyDepthInPathOrder) {
 }
 
 TEST(LegacyDiscovery, ReadingOneFile) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     TempFolder root;
     writeFile(root / "Lead.obpreset", R"({"name": "Lead", "version": 6, "scope": "filter"})");
     DiagnosticList diagnostics;

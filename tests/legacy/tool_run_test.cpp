@@ -5,11 +5,13 @@
 
 #include "legacy/zip_fixtures.hpp"
 #include "support/run_tool.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {
 
 TEST(LegacyToolRun, ReportsEveryLegacyFileInPathOrder) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     TempFolder root;
     auto legacy = root / "old";
     writeFile(legacy / "Broken.obpreset", "{\"name\": ");

@@ -47,12 +47,11 @@ TEST(LibraryScan, BanksFilesAndWhatIsPassedOver) {
     EXPECT_EQ(presets[1].path, t / "pads/a.json");
     EXPECT_EQ(stringMemberOr(presets[1].meta, "name", ""), "A");
 
-    std::string leads = (t / "leads").string();
     ASSERT_EQ(d.size(), 4u);
-    EXPECT_EQ(d[0], (Diagnostic{Severity::Warning, "preset-unreadable", "", leads + "/clip.json is not an instance document"}));
+    EXPECT_EQ(d[0], (Diagnostic{Severity::Warning, "preset-unreadable", "", (t / "leads/clip.json").string() + " is not an instance document"}));
     EXPECT_EQ(d[1], (Diagnostic{Severity::Warning, "preset-unreadable", "",
-                                leads + "/garbage.json Neither a JSON document nor a zip archive"}));
-    EXPECT_EQ(d[2], (Diagnostic{Severity::Warning, "preset-unreadable", "", leads + "/noid.json has no id"}));
+                                (t / "leads/garbage.json").string() + " Neither a JSON document nor a zip archive"}));
+    EXPECT_EQ(d[2], (Diagnostic{Severity::Warning, "preset-unreadable", "", (t / "leads/noid.json").string() + " has no id"}));
     EXPECT_EQ(d[3], (Diagnostic{Severity::Warning, "preset-duplicate", "",
                                 (t / "pads/b.orbi").string() +
                                     " repeats preset pads/soft; the first file in name order is the preset"}));

@@ -10,6 +10,7 @@
 #include "json/json_writer.hpp"
 #include "library/package.hpp"
 #include "support/temp_folder.hpp"
+#include "support/host.hpp"
 
 namespace orbi {
 namespace {
@@ -77,6 +78,7 @@ TEST(Package, EmptyArchiveHasNoDocument) {
 }
 
 TEST(Package, AssetsSortedStoredAfterTheDocumentAndVerifiedOnRead) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
     Package p;
     p.document = instanceDoc("wobble");
     PackageAsset a = assetOf("first wavetable");

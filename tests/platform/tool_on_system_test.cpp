@@ -101,8 +101,8 @@ TEST(ToolOnThisSystem, NoArgumentsMigratesFromAndToAppData) {
 
 TEST(ToolOnThisSystem, WordsOutsideAsciiNameTheFolders) {
     TempFolder t;
-    const fs::path from = t / u8("\xC3\x84ltere Presets \xE2\x9C\x93");
-    const fs::path root = t / u8("Z\xC3\xAF" "el \xCE\xA9");
+    const fs::path from = t.path() / u8("\xC3\x84ltere Presets \xE2\x9C\x93");
+    const fs::path root = t.path() / u8("Z\xC3\xAF" "el \xCE\xA9");
     put(from / "Pad.obpreset", preset("Pad", ""));
     ToolResult r = runToolBinary({"--from", text(from), "--to", text(root)}, {{"APPDATA", std::nullopt}});
     EXPECT_EQ(r.status, 0) << r.err;

@@ -30,7 +30,9 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
+    // rel may use '/' on every system; the result uses the system's own separator, as the tool's
+    // messages do.
+    std::filesystem::path operator/(const std::string& rel) const { return (path_ / rel).make_preferred(); }
 
 private:
     std::filesystem::path path_;
