@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the sanitizer preset and runs every test with ctest. Then, when
+# Installs what is missing, builds the sanitizer preset and runs every test with ctest, then runs
+# every fuzz target for 20 s. Then, when
 # MinGW-w64 and Wine can be installed, builds the Windows preset and runs the same suite under
 # Wine, and the Windows tool on a generated corpus in a Wine prefix's APPDATA.
 # Exits non-zero on any failure.
@@ -11,6 +12,9 @@ orbi_install_deps
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan -j "$(nproc)"
+
+# Every fuzz target for a short while over its committed seeds (clang, ASan, UBSan).
+scripts/fuzz.sh 20
 
 if ! orbi_install_windows_deps; then
   echo "note: MinGW-w64 or Wine cannot be installed here; the Windows build and its tests were skipped" >&2
