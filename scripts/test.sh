@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the sanitizer preset and runs every test with ctest, then runs
-# every fuzz target for 20 s. Then, when
-# MinGW-w64 and Wine can be installed, builds the Windows preset and runs the same suite under
-# Wine, and the Windows tool on a generated corpus in a Wine prefix's APPDATA.
+# every fuzz target for 20 s. Then, when MinGW-w64 and Wine can be installed, builds the Windows
+# preset and runs the same suite under Wine, and the Windows tool on a generated corpus in a Wine
+# prefix's APPDATA.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
