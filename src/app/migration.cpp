@@ -5,12 +5,14 @@
 #include <set>
 #include <utility>
 
+#include "app/folders.hpp"
 #include "app/unique_id.hpp"
 #include "convert/convert_legacy.hpp"
 #include "documents/diagnostics.hpp"
 #include "documents/instance_document.hpp"
 #include "legacy/discovery.hpp"
 #include "legacy/user_presets.hpp"
+#include "library/library_scan.hpp"
 #include "library/package.hpp"
 #include "library/preset_saving.hpp"
 
@@ -52,9 +54,17 @@ std::string reasonOf(const DiagnosticList& diagnostics) {
 std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot) {
     std::set<std::string> takenNames;
     TakenIds takenIds;
+    // New ids are lower-case slugs, so ids are compared lower-cased: on a file system that
+    // ignores case, "Lonely.orbi" is the file a new "lonely.json" would remove.
     for (const UserPresetEntry& existing : listUserPresets(presetRoot)) {
         takenNames.insert(lowerAscii(existing.name));
-        takenIds.insert({existing.bank, existing.id});
+        takenIds.insert({lowerAscii(existing.bank), lowerAscii(existing.id)});
+    }
+    // A file the listing left out (damaged, another plugin's, a link) still holds its name.
+    if (!presetRoot.empty()) {
+        for (const auto& [bank, id] : listOccupiedIds(userPresetFolder(presetRoot))) {
+            takenIds.insert({lowerAscii(bank), lowerAscii(id)});
+        }
     }
 
     std::vector<MigrationEntry> entries;

@@ -55,6 +55,22 @@ std::optional<Package> readLibraryFile(const platform::Path& path, DiagnosticLis
     return package;
 }
 
+std::vector<std::pair<std::string, std::string>> listOccupiedIds(const platform::Path& folder) {
+    std::vector<std::pair<std::string, std::string>> occupied;
+    for (const platform::Path& bankFolder : listFolder(folder, true)) {
+        std::string bank = platform::pathToUtf8(bankFolder.filename());
+        std::vector<platform::FolderEntry> children;
+        std::string error;
+        (void)platform::listFolder(bankFolder, children, error);
+        for (const platform::FolderEntry& child : children) {
+            std::string name = platform::pathToUtf8(child.path.filename());
+            if (!isLibraryFileName(name)) continue;
+            occupied.emplace_back(bank, name.substr(0, name.rfind('.')));
+        }
+    }
+    return occupied;
+}
+
 std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::string& source,
                                        DiagnosticList& diagnostics) {
     std::vector<LibraryPreset> presets;

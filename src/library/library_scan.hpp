@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "documents/diagnostics.hpp"
@@ -29,6 +30,11 @@ std::vector<platform::Path> listFolder(const platform::Path& folder, bool folder
 bool isLibraryFileName(std::string_view fileName);
 
 std::optional<Package> readLibraryFile(const platform::Path& path, DiagnosticList& diagnostics, std::string& reason);
+
+// (bank, file name without its extension) of every entry of every bank folder that has a library
+// file's name, whatever its type and whether it reads or not: the ids a new preset must not take,
+// since saving one would replace or remove a file of that name.
+std::vector<std::pair<std::string, std::string>> listOccupiedIds(const platform::Path& folder);
 
 std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::string& source,
                                        DiagnosticList& diagnostics);

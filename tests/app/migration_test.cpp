@@ -161,6 +161,33 @@ TEST_F(Migration, HandPlacedPresetsTakeNamesAndIds) {
     EXPECT_EQ(after["orbitrone/pads/pad-1.json"], before["orbitrone/pads/pad-1.json"]);
 }
 
+TEST_F(Migration, FilesTheListingLeavesOutStillHoldTheirIds) {
+    // None of these lists as a preset, yet saving "lonely", "wobble" or "pad-1" over them would
+    // replace or remove them: a damaged file, a folder, another plugin's preset, and (for file
+    // systems that ignore case) a name differing only in case.
+    writeFile(target / "root/orbitrone/uncategorized/lonely.orbi", "damaged");
+    writeFile(target / "root/orbitrone/uncategorized/lonely.json/keep.txt", "a folder of that name");
+    writeFile(target / "root/orbitrone/bass/wobble.json",
+              R"({"kind":"instance","plugin":"other","id":"wobble","meta":{"name":"Theirs"}})");
+    writeFile(target / "root/orbitrone/pads/Pad-1.zip", "PK damaged");
+    auto before = snapshot(target / "root");
+    ToolResult r = run();
+    EXPECT_NE(r.out.find("  migrated  Lonely  (user:uncategorized/lonely-2)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  migrated  Wobble  (user:bass/wobble-2)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  migrated  Pad 1  (user:pads/pad-1-2)\n"), std::string::npos) << r.out;
+    const std::string folder = (target / "root/orbitrone").string();
+    EXPECT_EQ(r.err, "orbitrone: user preset " + folder + "/bass/wobble.json left out: An instance of other, not Orbitrone\n"
+                     "orbitrone: user presets: " + folder + "/pads/Pad-1.zip Neither a JSON document nor a zip archive\n"
+                     "orbitrone: user presets: " + folder + "/uncategorized/lonely.orbi Neither a JSON document nor a zip archive\n");
+    auto after = snapshot(target / "root");
+    for (const auto& [name, data] : before) EXPECT_EQ(after[name], data) << name;
+
+    // The second run lists the new presets and keeps them; the odd files stay as they are.
+    ToolResult again = run();
+    EXPECT_EQ(again.out.find("  migrated  "), std::string::npos) << again.out;
+    EXPECT_EQ(snapshot(target / "root"), after);
+}
+
 TEST_F(Migration, SavingFailureFreesTheNameAndLeavesNoTemporaryFile) {
     // The bank folder "pads" is a file: both Pads presets fail there, and PAD 1 (same name,
     // later in path order) is then tried too rather than kept.

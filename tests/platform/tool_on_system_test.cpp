@@ -66,8 +66,8 @@ TEST(ToolOnThisSystem, NoArgumentsMigratesFromAndToAppData) {
     put(legacy / u8("B\xC3\xA4sse") / u8("W\xC3\xB6" "bble \xCE\xA9.obpreset"), preset("W\xC3\xB6" "bble \xCE\xA9", "B\xC3\xA4sse"));
     put(legacy / "Keys" / u8("\xC3\x9Cn\xC3\xAF.obpreset"), preset("\xC3\x9Cn\xC3\xAF Keys", "Keys"));
     put(legacy / "Misc" / u8("Kaputt \xC3\xBC.obpreset"), "not json");
-    // An unreadable file already holds the name the second preset is saved under, and a sibling
-    // with another extension; the save goes over the one and removes the other.
+    // Unreadable files already hold the id the second preset would be saved under: they stay as
+    // they are, and the preset takes the next free id.
     put(target / "keys" / u8("\xC3\x9Cn\xC3\xAF-keys.json"), "not a preset");
     put(target / "keys" / u8("\xC3\x9Cn\xC3\xAF-keys.orbi"), "not a package");
 
@@ -76,15 +76,19 @@ TEST(ToolOnThisSystem, NoArgumentsMigratesFromAndToAppData) {
     EXPECT_EQ(first.status, 1) << first.err;
     EXPECT_EQ(first.out, "From " + text(legacy) + "\nTo   " + text(target) + "\n\n"
                          "  migrated  W\xC3\xB6" "bble \xCE\xA9  (user:b\xC3\xA4sse/w\xC3\xB6" "bble-\xCE\xA9)\n"
-                         "  migrated  \xC3\x9Cn\xC3\xAF Keys  (user:keys/\xC3\x9Cn\xC3\xAF-keys)\n"
+                         "  migrated  \xC3\x9Cn\xC3\xAF Keys  (user:keys/\xC3\x9Cn\xC3\xAF-keys-2)\n"
                          "  failed    Kaputt \xC3\xBC.obpreset  (Kaputt \xC3\xBC.obpreset is not a Orbitrone preset)\n"
                          "\n2 migrated, 1 failed, 0 kept.\n");
 
     const std::map<std::string, std::string> saved = snapshot(target);
     EXPECT_EQ(keys(saved), (std::vector<std::string>{"b\xC3\xA4sse/w\xC3\xB6" "bble-\xCE\xA9.json",
-                                                     "keys/\xC3\x9Cn\xC3\xAF-keys.json"}));
-    for (const auto& [file, bytes] : saved) {
-        EXPECT_NE(bytes.find("\"kind\": \"instance\""), std::string::npos) << file;
+                                                     "keys/\xC3\x9Cn\xC3\xAF-keys-2.json",
+                                                     "keys/\xC3\x9Cn\xC3\xAF-keys.json",
+                                                     "keys/\xC3\x9Cn\xC3\xAF-keys.orbi"}));
+    EXPECT_EQ(saved.at("keys/\xC3\x9Cn\xC3\xAF-keys.json"), "not a preset");
+    EXPECT_EQ(saved.at("keys/\xC3\x9Cn\xC3\xAF-keys.orbi"), "not a package");
+    for (const char* file : {"b\xC3\xA4sse/w\xC3\xB6" "bble-\xCE\xA9.json", "keys/\xC3\x9Cn\xC3\xAF-keys-2.json"}) {
+        EXPECT_NE(saved.at(file).find("\"kind\": \"instance\""), std::string::npos) << file;
     }
 
     // The second run finds both presets by name and changes no byte.
@@ -95,7 +99,9 @@ TEST(ToolOnThisSystem, NoArgumentsMigratesFromAndToAppData) {
                           "  kept      \xC3\x9Cn\xC3\xAF Keys  (a preset of that name is already there)\n"
                           "  failed    Kaputt \xC3\xBC.obpreset  (Kaputt \xC3\xBC.obpreset is not a Orbitrone preset)\n"
                           "\n0 migrated, 1 failed, 2 kept.\n");
-    EXPECT_EQ(second.err, "");
+    const std::string scanLine = "orbitrone: user presets: " + text(target / "keys" / u8("\xC3\x9Cn\xC3\xAF-keys"));
+    EXPECT_EQ(second.err, scanLine + ".json Neither a JSON document nor a zip archive\n" + scanLine +
+                              ".orbi Neither a JSON document nor a zip archive\n");
     EXPECT_EQ(snapshot(target), saved);
 }
 
