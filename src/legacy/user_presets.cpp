@@ -36,11 +36,11 @@ std::vector<UserPresetEntry> listUserPresets(const platform::Path& presetRoot) {
 
     DiagnosticList scanDiagnostics;
     const platform::Path folder = presetRoot / platform::pathFromUtf8(apply_text::kPluginId);
-    std::vector<LibraryPreset> found = scanLibrary(folder, std::string(kUserSource), scanDiagnostics);
-
-    for (LibraryPreset& libraryPreset : found) {
-        DiagnosticList fileDiagnostics;
-        std::optional<LegacyPreset> preset = readPresetPackageFile(libraryPreset.path, fileDiagnostics);
+    // Each package is applied as the scan reads it, so every file is read and checked once.
+    auto apply = [&entries](LibraryPreset& libraryPreset, Package& package, const DiagnosticList& findings) {
+        DiagnosticList fileDiagnostics = findings;
+        ApplySideRecord side;
+        std::optional<LegacyPreset> preset = applyInstanceDocument(side, package, false, fileDiagnostics);
         if (!preset) {
             std::string line(kLeftOutLinePrefix);
             line += platform::pathToUtf8(libraryPreset.path);
@@ -48,17 +48,18 @@ std::vector<UserPresetEntry> listUserPresets(const platform::Path& presetRoot) {
             line += firstError(fileDiagnostics).value_or(std::string(kDoesNotRead));
             line += '\n';
             std::cerr << line << std::flush;
-            continue;
+            return;
         }
         preset->bundleFiles.clear();
         UserPresetEntry entry;
         entry.name = preset->name;
         entry.category = preset->category;
         entry.preset = std::move(*preset);
-        entry.bank = std::move(libraryPreset.bank);
-        entry.id = std::move(libraryPreset.id);
+        entry.bank = libraryPreset.bank;
+        entry.id = libraryPreset.id;
         entries.push_back(std::move(entry));
-    }
+    };
+    (void)scanLibrary(folder, std::string(kUserSource), scanDiagnostics, apply);
 
     for (const Diagnostic& finding : scanDiagnostics) {
         std::string line(kScanLinePrefix);

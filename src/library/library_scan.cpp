@@ -72,7 +72,7 @@ std::vector<std::pair<std::string, std::string>> listOccupiedIds(const platform:
 }
 
 std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::string& source,
-                                       DiagnosticList& diagnostics) {
+                                       DiagnosticList& diagnostics, const LibraryVisitor& visit) {
     std::vector<LibraryPreset> presets;
     for (const platform::Path& bankFolder : listFolder(folder, true)) {
         std::string bank = platform::pathToUtf8(bankFolder.filename());
@@ -99,6 +99,7 @@ std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::
             preset.id = id;
             if (const JsonValue* meta = findMember(package->document, "meta")) preset.meta = *meta;
             preset.path = file;
+            if (visit) visit(preset, *package, fileDiagnostics);
             presets.push_back(std::move(preset));
         }
     }

@@ -2,6 +2,7 @@
 // preset, read as packages; unreadable files and repeated ids are reported as warnings.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -36,7 +37,12 @@ std::optional<Package> readLibraryFile(const platform::Path& path, DiagnosticLis
 // since saving one would replace or remove a file of that name.
 std::vector<std::pair<std::string, std::string>> listOccupiedIds(const platform::Path& folder);
 
+// Called for each preset the scan takes, with the package it read and that file's own findings,
+// before the next file is read: a caller that needs the documents gets them without reading every
+// file a second time, and only one package is held at a time.
+using LibraryVisitor = std::function<void(LibraryPreset& preset, Package& package, const DiagnosticList& findings)>;
+
 std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::string& source,
-                                       DiagnosticList& diagnostics);
+                                       DiagnosticList& diagnostics, const LibraryVisitor& visit = {});
 
 }  // namespace orbi

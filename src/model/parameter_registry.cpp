@@ -1,7 +1,8 @@
-// Lookups over the constant parameter table. findParam is a linear scan: 384 short ids, called
-// once per parameter of a preset, and the table order is the only index there is.
+// Lookups over the constant parameter table. findParam runs once per parameter of every preset
+// read, so it searches an index of the ids sorted at compile time rather than the table itself.
 #include "model/parameter_registry.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/parameter_table.hpp"
@@ -27,11 +28,36 @@ std::size_t paramCount() { return kParamCount; }
 
 const ParamSpec& paramAt(std::size_t index) { return param_table::kRows[index]; }
 
-std::size_t findParam(std::string_view id) {
-    for (std::size_t i = 0; i < kParamCount; ++i) {
-        if (std::string_view(param_table::kRows[i].id) == id) return i;
+namespace {
+
+struct IdEntry {
+    std::string_view id;
+    std::size_t index;
+};
+
+constexpr std::array<IdEntry, kParamCount> sortedIds() {
+    std::array<IdEntry, kParamCount> entries{};
+    for (std::size_t i = 0; i < kParamCount; ++i) entries[i] = {param_table::kRows[i].id, i};
+    std::sort(entries.begin(), entries.end(), [](const IdEntry& a, const IdEntry& b) { return a.id < b.id; });
+    return entries;
+}
+
+constexpr std::array<IdEntry, kParamCount> kSortedIds = sortedIds();
+
+constexpr bool idsAreUnique() {
+    for (std::size_t i = 1; i < kParamCount; ++i) {
+        if (kSortedIds[i - 1].id == kSortedIds[i].id) return false;
     }
-    return kUnknownParam;
+    return true;
+}
+static_assert(idsAreUnique(), "parameter ids are unique, so the sorted index finds the one row");
+
+}  // namespace
+
+std::size_t findParam(std::string_view id) {
+    auto it = std::lower_bound(kSortedIds.begin(), kSortedIds.end(), id,
+                               [](const IdEntry& entry, std::string_view key) { return entry.id < key; });
+    return it != kSortedIds.end() && it->id == id ? it->index : kUnknownParam;
 }
 
 int macroNumberOf(std::size_t index) {
