@@ -2,6 +2,8 @@
 // per object and insertion order must be kept anyway.
 #include "json/json_value.hpp"
 
+#include <ostream>
+
 namespace orbi {
 
 JsonValue::JsonValue() noexcept = default;
@@ -17,7 +19,7 @@ JsonValue JsonValue::makeNumber(double n, std::string text) {
     JsonValue v;
     v.kind = JsonKind::Number;
     v.number = n;
-    v.numberText = std::move(text);
+    v.numberText = text;
     return v;
 }
 
@@ -93,6 +95,8 @@ bool removeMember(JsonValue& v, std::string_view key) {
     }
     return false;
 }
+
+std::ostream& operator<<(std::ostream& out, const JsonNumberText& text) { return out << std::string_view(text); }
 
 std::string stringMemberOr(const JsonValue& v, std::string_view key, std::string_view fallback) {
     const JsonValue* m = findMember(v, key);

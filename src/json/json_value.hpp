@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "json/json_number_text.hpp"
+
 namespace orbi {
 
 enum class JsonKind : std::uint32_t { Null = 0, Boolean = 1, Number = 2, String = 3, Array = 4, Object = 5 };
@@ -17,7 +19,7 @@ struct JsonValue {
     JsonKind kind = JsonKind::Null;
     bool boolean = false;
     double number = 0.0;
-    std::string numberText;  // exact spelling for a number read from text; empty when made in memory
+    JsonNumberText numberText;  // exact spelling for a number read from text; empty when made in memory
     std::string string;
     std::vector<JsonValue> items;
     std::vector<JsonMember> members;

@@ -1,0 +1,125 @@
+// JsonNumberText: the spelling a number was read with. Spellings of up to 22 bytes (every
+// double's shortest form, sign and exponent included) are kept inside the object, longer ones
+// on the heap, so reading a document allocates nothing per number.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace orbi {
+
+class JsonNumberText {
+public:
+    static constexpr std::size_t kInlineCapacity = 22;
+
+    JsonNumberText() noexcept { setInline(0); }
+    explicit JsonNumberText(std::string_view text) { init(text.data(), text.size()); }
+    JsonNumberText(const JsonNumberText& o) { init(o.data(), o.size()); }
+    JsonNumberText(JsonNumberText&& o) noexcept {
+        std::memcpy(bytes_, o.bytes_, sizeof bytes_);
+        o.setInline(0);
+    }
+    ~JsonNumberText() { release(); }
+
+    JsonNumberText& operator=(const JsonNumberText& o) {
+        if (this != &o) assign(o.data(), o.size());
+        return *this;
+    }
+    JsonNumberText& operator=(JsonNumberText&& o) noexcept {
+        if (this != &o) {
+            release();
+            std::memcpy(bytes_, o.bytes_, sizeof bytes_);
+            o.setInline(0);
+        }
+        return *this;
+    }
+    JsonNumberText& operator=(std::string_view text) {
+        assign(text.data(), text.size());
+        return *this;
+    }
+    JsonNumberText& operator=(const std::string& text) { return *this = std::string_view(text); }
+    JsonNumberText& operator=(const char* text) { return *this = std::string_view(text); }
+
+    // Replaces the spelling (the bytes may lie inside this object).
+    void assign(const char* text, std::size_t length) {
+        if (length <= kInlineCapacity) {
+            unsigned char copy[kInlineCapacity];
+            std::memcpy(copy, text, length);
+            release();
+            std::memcpy(bytes_, copy, length);
+            setInline(length);
+            return;
+        }
+        char* copy = new char[length + 1];
+        std::memcpy(copy, text, length);
+        copy[length] = '\0';
+        release();
+        setHeap(copy, length);
+    }
+
+    void clear() noexcept {
+        release();
+        setInline(0);
+    }
+
+    bool empty() const noexcept { return size() == 0; }
+    std::size_t size() const noexcept { return isHeap() ? heapSize() : bytes_[kTag]; }
+    const char* data() const noexcept { return isHeap() ? heapData() : reinterpret_cast<const char*>(bytes_); }
+    const char* c_str() const noexcept { return data(); }
+    std::string str() const { return std::string(data(), size()); }
+    operator std::string_view() const noexcept { return std::string_view(data(), size()); }
+
+    friend bool operator==(const JsonNumberText& a, const JsonNumberText& b) noexcept {
+        return std::string_view(a) == std::string_view(b);
+    }
+    friend bool operator==(const JsonNumberText& a, std::string_view b) noexcept { return std::string_view(a) == b; }
+
+private:
+    // Inline: the bytes, a terminating zero, and the length in the last byte. Heap: a pointer
+    // and a size at the front, kHeapTag in the last byte.
+    static constexpr std::size_t kTag = kInlineCapacity + 1;
+    static constexpr unsigned char kHeapTag = 0xFF;
+
+    bool isHeap() const noexcept { return bytes_[kTag] == kHeapTag; }
+
+    char* heapData() const noexcept {
+        char* p;
+        std::memcpy(&p, bytes_, sizeof p);
+        return p;
+    }
+    std::size_t heapSize() const noexcept {
+        std::size_t n;
+        std::memcpy(&n, bytes_ + sizeof(char*), sizeof n);
+        return n;
+    }
+
+    void setInline(std::size_t length) noexcept {
+        bytes_[length] = 0;
+        bytes_[kTag] = static_cast<unsigned char>(length);
+    }
+    void setHeap(char* p, std::size_t length) noexcept {
+        std::memcpy(bytes_, &p, sizeof p);
+        std::memcpy(bytes_ + sizeof(char*), &length, sizeof length);
+        bytes_[kTag] = kHeapTag;
+    }
+
+    void init(const char* text, std::size_t length) {
+        setInline(0);
+        assign(text, length);
+    }
+
+    void release() noexcept {
+        if (isHeap()) delete[] heapData();
+    }
+
+    alignas(char*) unsigned char bytes_[kInlineCapacity + 2];
+};
+
+static_assert(sizeof(JsonNumberText) == 24);
+
+std::ostream& operator<<(std::ostream& out, const JsonNumberText& text);
+
+}  // namespace orbi
