@@ -2,7 +2,9 @@
 // the 32-bit float tests that decide whether a changed value still matches its read spelling.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <string_view>
 
@@ -20,10 +22,37 @@ inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// True when all eight bytes of w are ASCII digits.
+inline bool eightDigits(std::uint64_t w) {
+    return ((w & 0xF0F0F0F0F0F0F0F0ULL) | (((w + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) ==
+           0x3333333333333333ULL;
+}
+
+// The value of eight digits loaded little-endian (first digit in the lowest byte): pairs, then
+// quads, then the whole, each step one multiply.
+inline std::uint64_t eightDigitValue(std::uint64_t w) {
+    constexpr std::uint64_t kMask = 0x000000FF000000FFULL;
+    constexpr std::uint64_t kHundredsAndMillions = 100 + (1000000ULL << 32);
+    constexpr std::uint64_t kOnesAndTenThousands = 1 + (10000ULL << 32);
+    w -= 0x3030303030303030ULL;
+    w = (w * 10) + (w >> 8);
+    return (((w & kMask) * kHundredsAndMillions) + (((w >> 16) & kMask) * kOnesAndTenThousands)) >> 32;
+}
+
 // Reads a run of digits into mantissa (wrapping silently past 19 digits; callers check the
-// count) and returns the count.
+// count) and returns the count. Long runs (the fraction of a double's shortest spelling is
+// often 16 or 17 digits) go eight digits at a time.
 inline std::size_t readDigits(const char*& p, const char* last, std::uint64_t& mantissa) {
     const char* start = p;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (last - p >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            if (!eightDigits(w)) break;
+            mantissa = mantissa * 100000000 + eightDigitValue(w);
+            p += 8;
+        }
+    }
     while (p < last && static_cast<unsigned char>(*p - '0') < 10) {
         mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
         ++p;
