@@ -72,10 +72,10 @@ std::optional<std::string> savePreset(const platform::Path& presetRoot, const st
         addError(diagnostics, "preset-unwritable", "", platform::pathToUtf8(folder) + ": " + error);
         return std::nullopt;
     }
-    // A link at the temporary path is never written through: what it points at is not ours to
-    // overwrite. It is removed like any temporary file that could not be written.
-    if (platform::entryType(tempPath) == platform::EntryType::Symlink ||
-        !platform::writeWholeFile(tempPath, *bytes, error)) {
+    // A link at the temporary path is never written through (writeWholeFile refuses it when it
+    // opens the path): what it points at is not ours to overwrite. It is removed like any
+    // temporary file that could not be written; removing a link removes the link, not its target.
+    if (!platform::writeWholeFile(tempPath, *bytes, error)) {
         removeQuietly(tempPath);
         addError(diagnostics, "preset-unwritable", "", msg::kCouldNotWrite + platform::pathToUtf8(tempPath));
         return std::nullopt;

@@ -45,7 +45,9 @@ bool listFolder(const Path& folder, std::vector<FolderEntry>& out, std::string& 
 
 // Whole-file reading; false with the system's text when the file cannot be opened or read.
 bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string& error);
-// Creates or truncates, writes everything, flushes to stable storage and closes.
+// Creates or truncates, writes everything, flushes to stable storage and closes. A link (or on
+// Windows a junction) at the path is refused, never written through: false with the system's text,
+// and neither the link nor what it points at is changed.
 bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error);
 // Renames over an existing file, replacing it; then makes the folder entry durable where possible.
 bool renameReplace(const Path& from, const Path& to, std::string& error);

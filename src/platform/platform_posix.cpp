@@ -121,7 +121,9 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
 }
 
 bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // O_NOFOLLOW makes the open itself refuse a link at the path (ELOOP), so there is no moment
+    // between a check and the open in which a link could be put there and written through.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = systemErrorText(errno);
         return false;

@@ -140,6 +140,10 @@ bool isUnreachableName(std::wstring_view name) {
 
 std::string lastErrorText() { return systemErrorText(static_cast<int>(::GetLastError())); }
 
+// ERROR_STOPPED_ON_SYMLINK ("The create operation stopped after reaching a symbolic link"), which
+// not every SDK's headers define.
+constexpr int kErrorStoppedOnSymlink = 681;
+
 // Closes a handle at the end of a scope.
 struct HandleCloser {
     void operator()(HANDLE h) const {
@@ -324,8 +328,28 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
 
 bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
     const std::wstring name = systemPath(path);
-    UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The entry at the path itself is opened (FILE_FLAG_OPEN_REPARSE_POINT), never what a link or
+    // junction there stands for, and refused once the open handle shows a reparse point of any
+    // kind; only then is it truncated. Deciding on the handle leaves no gap between a check and the
+    // write in which a link could be put in place, and OPEN_ALWAYS (not CREATE_ALWAYS) means nothing
+    // is changed before that decision. A placeholder or other non-link reparse point is refused too:
+    // written through this handle it would bypass the filter that owns it.
+    UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
+        error = lastErrorText();
+        return false;
+    }
+    FILE_ATTRIBUTE_TAG_INFO entry{};
+    if (!::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &entry, sizeof entry)) {
+        error = lastErrorText();
+        return false;
+    }
+    if ((entry.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        error = systemErrorText(kErrorStoppedOnSymlink);
+        return false;
+    }
+    if (!::SetEndOfFile(file.get())) {
         error = lastErrorText();
         return false;
     }

@@ -1,10 +1,12 @@
 // The file-system half of the platform layer against real folders: whole files under names
-// outside ASCII, renames over existing files, listings with their types, links left unfollowed,
-// folders made with their parents, and deletion. The standard library's own view of the same
-// folders serves as the control.
+// outside ASCII, renames over existing files, listings with their types, links left unfollowed
+// (also by writing), folders made with their parents, and deletion. The standard library's own
+// view of the same folders serves as the control.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/platform.hpp"
 #include "support/host.hpp"
@@ -160,6 +162,33 @@ TEST(PlatformFolders, LinksAreListedAsLinksAndNotFollowed) {
     EXPECT_EQ(pf::entryType(t / "folder-link"), pf::EntryType::Symlink);
     EXPECT_EQ(pf::entryType(t / "file-link.obpreset"), pf::EntryType::Symlink);
     EXPECT_TRUE(pf::isDirectory(t / "folder-link")) << "the start of a walk follows a link";
+}
+
+TEST(PlatformFiles, WritingRefusesALinkAndLeavesWhatItPointsAt) {
+    TempFolder t;
+    writeBytes(t / "mine.obpreset", "the user's own");
+    std::error_code ec1, ec2;
+    fs::create_symlink(t / "mine.obpreset", t / "to-file.tmp", ec1);
+    fs::create_symlink(t / "not-yet.obpreset", t / "dangling.tmp", ec2);
+    const bool made = !ec1 && !ec2 && fs::is_symlink(fs::symlink_status(t / "to-file.tmp")) &&
+                      fs::is_symlink(fs::symlink_status(t / "dangling.tmp"));
+    if (!made && test::runningOnWindows()) GTEST_SKIP() << test::kNeedsSymlinks;
+    ASSERT_TRUE(made) << ec1.message() << " / " << ec2.message();
+
+    for (const char* link : {"to-file.tmp", "dangling.tmp"}) {
+        SCOPED_TRACE(link);
+        std::string error;
+        EXPECT_FALSE(pf::writeWholeFile(t / link, bytesOf("written through"), error));
+        if (test::runningOnWindows()) {
+            EXPECT_FALSE(error.empty());
+        } else {
+            EXPECT_EQ(error, std::strerror(ELOOP));
+        }
+        EXPECT_EQ(pf::entryType(t / link), pf::EntryType::Symlink) << "the link itself stays as it was";
+    }
+    EXPECT_EQ(test::readFile(t / "mine.obpreset"), "the user's own");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(t / "not-yet.obpreset"))) << "a dangling link makes no file";
+    EXPECT_EQ(listed(t.path()).size(), 3u);
 }
 
 TEST(PlatformFolders, FoldersWithTheirParentsAndDeletion) {
