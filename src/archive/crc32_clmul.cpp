@@ -4,26 +4,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "archive/cpu_features.hpp"
 #include "archive/digest_kernels.hpp"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#include <immintrin.h>
-#define ORBI_ARCHIVE_X86 1
-#else
-#define ORBI_ARCHIVE_X86 0
-#endif
 
 namespace orbi::digest_detail {
 
 #if ORBI_ARCHIVE_X86
 
 bool cpuHasClmul() {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
-    const bool pclmul = (c & (1u << 1)) != 0;
-    const bool sse41 = (c & (1u << 19)) != 0;
-    return pclmul && sse41;
+    const X86Features features = readX86Features();
+    return features.pclmul && features.sse41;
 }
 
 namespace {

@@ -1,28 +1,16 @@
 // SHA-256 block compression with the x86 SHA extensions (SHA256RNDS2, SHA256MSG1/2): the state is
 // kept as the ABEF/CDGH register pair the instructions expect, and the message schedule is formed
 // four words at a time. Used only when the processor reports the extensions.
+#include "archive/cpu_features.hpp"
 #include "archive/digest_kernels.hpp"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#include <immintrin.h>
-#define ORBI_ARCHIVE_X86 1
-#else
-#define ORBI_ARCHIVE_X86 0
-#endif
 
 namespace orbi::digest_detail {
 
 #if ORBI_ARCHIVE_X86
 
 bool cpuHasShaNi() {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
-    const bool ssse3 = (c & (1u << 9)) != 0;
-    const bool sse41 = (c & (1u << 19)) != 0;
-    if (!ssse3 || !sse41) return false;
-    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
-    return (b & (1u << 29)) != 0;
+    const X86Features features = readX86Features();
+    return features.ssse3 && features.sse41 && features.sha;
 }
 
 namespace {
