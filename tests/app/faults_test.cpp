@@ -8,7 +8,6 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,29 +69,13 @@ std::string toolAnyoneMayRun() {
 // As runToolBinary, but the child gives up root first when asked to.
 ToolResult runTool(const std::vector<std::string>& words, bool unprivileged) {
     if (!unprivileged || geteuid() != 0) return runToolBinary(words);
-    Unprivileged user;
-    std::string tool = toolAnyoneMayRun();
-    TempFolder capture;
-    auto outPath = capture / "stdout";
-    auto errPath = capture / "stderr";
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(127);
-        if (setgroups(0, nullptr) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0) _exit(126);
-        std::vector<std::string> copy = words;
-        std::vector<char*> argv{tool.data()};
-        for (auto& w : copy) argv.push_back(w.data());
-        argv.push_back(nullptr);
-        execv(tool.c_str(), argv.data());
-        _exit(127);
-    }
-    ToolResult r;
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.out = readFile(outPath);
-    r.err = readFile(errPath);
-    return r;
+    const Unprivileged user;
+    RunOptions options;
+    options.tool = toolAnyoneMayRun();
+    options.beforeExec = [&user] {
+        return setgroups(0, nullptr) == 0 && setgid(user.gid) == 0 && setuid(user.uid) == 0;
+    };
+    return runToolBinary(words, {}, options);
 }
 
 // Lets the unprivileged user write everywhere below root; the faults then take rights away.

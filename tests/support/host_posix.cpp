@@ -32,11 +32,11 @@ std::string toolPath() {
 }
 
 ToolResult runToolBinary(const std::vector<std::string>& words,
-                         const std::map<std::string, std::optional<std::string>>& env) {
+                         const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
     TempFolder capture;
     auto outPath = capture / "stdout";
     auto errPath = capture / "stderr";
-    std::string tool = toolPath();
+    std::string tool = options.tool.empty() ? toolPath() : options.tool;
     std::vector<std::string> copy = words;
     std::vector<char*> argv;
     argv.push_back(tool.data());
@@ -48,6 +48,7 @@ ToolResult runToolBinary(const std::vector<std::string>& words,
             if (v) setenv(k.c_str(), v->c_str(), 1); else unsetenv(k.c_str());
         }
         if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(127);
+        if (options.beforeExec && !options.beforeExec()) _exit(126);
         execv(tool.c_str(), argv.data());
         _exit(127);
     }

@@ -112,13 +112,19 @@ std::string toolPath() {
 }
 
 ToolResult runToolBinary(const std::vector<std::string>& words,
-                         const std::map<std::string, std::optional<std::string>>& env) {
+                         const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
+    ToolResult r;
+    // CreateProcessW has no moment inside the child before the program starts.
+    if (options.beforeExec) {
+        r.err = "a step before the tool starts needs fork and exec; the Windows host cannot run it";
+        return r;
+    }
     TempFolder capture;
     const auto outPath = capture / "stdout";
     const auto errPath = capture / "stderr";
-    ToolResult r;
 
-    const std::wstring tool = wide(toolPath());
+    const std::string toolUtf8 = options.tool.empty() ? toolPath() : options.tool;
+    const std::wstring tool = wide(toolUtf8);
     std::wstring commandLine = quoted(tool);
     for (const std::string& w : words) commandLine += L" " + quoted(wide(w));
     std::wstring environment = environmentBlock(env);
@@ -140,7 +146,7 @@ ToolResult runToolBinary(const std::vector<std::string>& words,
         if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
     }
     if (!started) {
-        r.err = "CreateProcessW failed for " + toolPath() + ": " + platform::systemErrorText(static_cast<int>(::GetLastError()));
+        r.err = "CreateProcessW failed for " + toolUtf8 + ": " + platform::systemErrorText(static_cast<int>(::GetLastError()));
         return r;
     }
     ::WaitForSingleObject(process.hProcess, INFINITE);

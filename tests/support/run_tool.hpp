@@ -1,8 +1,10 @@
 // Runs the built tool as a user would: given words and environment, captures its standard
 // output, standard error and exit status. The binary's path comes from ORBI_TOOL (set by ctest).
-// The process is started the system's own way (fork/exec, or CreateProcessW on Windows).
+// The process is started the system's own way (fork/exec, or CreateProcessW on Windows); a run
+// may name another binary and, on POSIX, a step for the child before it starts the tool.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,8 +22,19 @@ struct ToolResult {
 
 std::string toolPath();
 
+// How a run departs from the plain one.
+struct RunOptions {
+    // The binary to start; empty means toolPath().
+    std::string tool;
+    // POSIX only: called in the child once its output is redirected, just before it starts the
+    // tool (to give up root, say); false ends the child with status 126 instead. The Windows host
+    // refuses a run that sets it, with the reason in ToolResult::err.
+    std::function<bool()> beforeExec;
+};
+
 // words: UTF-8. env: variables to set (a nullopt value unsets it). Everything else is inherited.
 ToolResult runToolBinary(const std::vector<std::string>& words,
-                         const std::map<std::string, std::optional<std::string>>& env = {});
+                         const std::map<std::string, std::optional<std::string>>& env = {},
+                         const RunOptions& options = {});
 
 }  // namespace orbi::test
