@@ -16,20 +16,9 @@ namespace text = apply_text;
 
 namespace {
 
-// Member names of provenance and of the simple-mode hint, as the conversion writes them.
+// Member names of provenance, which only applying reads.
 constexpr std::string_view kProvenancePreset = "preset";
 constexpr std::string_view kProvenanceEdited = "edited";
-constexpr std::string_view kSimpleTimbreName = "timbreName";
-constexpr std::string_view kSimpleTimbreCategory = "timbreCategory";
-constexpr std::string_view kSimpleCharacter = "character";
-constexpr std::string_view kSimpleSoundMap = "soundMap";
-constexpr std::string_view kSoundMapX = "x";
-constexpr std::string_view kSoundMapY = "y";
-constexpr std::string_view kSoundMapActive = "active";
-constexpr std::string_view kSimpleEffects = "effects";
-constexpr std::string_view kEffectOn = "on";
-constexpr std::string_view kEffectAmount = "amount";
-constexpr std::string_view kEffectCharacter = "character";
 
 std::string joined(std::string_view a, std::string_view b) {
     std::string out;
@@ -60,24 +49,24 @@ void applySimpleHint(LegacyPreset& preset, const JsonValue& simple) {
     using apply_detail::objectMember;
     using apply_detail::stringOr;
     using apply_detail::toFloat;
-    preset.timbreName = stringOr(simple, kSimpleTimbreName);
-    preset.timbreCategory = stringOr(simple, kSimpleTimbreCategory);
-    if (const JsonValue* character = objectMember(simple, kSimpleCharacter)) {
+    preset.timbreName = stringOr(simple, member::kSimpleTimbreName);
+    preset.timbreCategory = stringOr(simple, member::kSimpleTimbreCategory);
+    if (const JsonValue* character = objectMember(simple, member::kSimpleCharacter)) {
         for (const JsonMember& m : character->members) {
             preset.metaCharacter.push_back({m.key, m.value.isNumber() ? toFloat(m.value.number) : 0.5f});
         }
     }
     const JsonValue none;
-    const JsonValue* soundMap = objectMember(simple, kSimpleSoundMap);
+    const JsonValue* soundMap = objectMember(simple, member::kSimpleSoundMap);
     const JsonValue& map = soundMap != nullptr ? *soundMap : none;
-    preset.padX = toFloat(numberOr(map, kSoundMapX, 0.5));
-    preset.padY = toFloat(numberOr(map, kSoundMapY, 0.5));
-    preset.padActive = boolOr(map, kSoundMapActive, false);
-    if (const JsonValue* effects = objectMember(simple, kSimpleEffects)) {
+    preset.padX = toFloat(numberOr(map, member::kSoundMapX, 0.5));
+    preset.padY = toFloat(numberOr(map, member::kSoundMapY, 0.5));
+    preset.padActive = boolOr(map, member::kSoundMapActive, false);
+    if (const JsonValue* effects = objectMember(simple, member::kSimpleEffects)) {
         for (const JsonMember& m : effects->members) {
-            preset.metaEffects.push_back({m.key, boolOr(m.value, kEffectOn, false),
-                                          toFloat(numberOr(m.value, kEffectAmount, 0.5)),
-                                          toFloat(numberOr(m.value, kEffectCharacter, 0.5))});
+            preset.metaEffects.push_back({m.key, boolOr(m.value, member::kEffectOn, false),
+                                          toFloat(numberOr(m.value, member::kEffectAmount, 0.5)),
+                                          toFloat(numberOr(m.value, member::kEffectCharacter, 0.5))});
         }
     }
     preset.hasSimpleMeta = true;

@@ -8,6 +8,7 @@
 #include "convert/convert_object_builder.hpp"
 #include "convert/convert_state.hpp"
 #include "model/float_number.hpp"
+#include "model/instance_members.hpp"
 
 namespace orbi {
 
@@ -38,9 +39,9 @@ JsonValue effectsToJson(const std::vector<MetaEffect>& effects) {
     convert_detail::ObjectBuilder object;
     for (const MetaEffect& effect : effects) {
         JsonValue value = JsonValue::makeObject();
-        setMember(value, "on", JsonValue::makeBool(effect.on));
-        setMember(value, "amount", jsonNumberFromFloat(effect.amount));
-        setMember(value, "character", jsonNumberFromFloat(effect.character));
+        setMember(value, member::kEffectOn, JsonValue::makeBool(effect.on));
+        setMember(value, member::kEffectAmount, jsonNumberFromFloat(effect.amount));
+        setMember(value, member::kEffectCharacter, jsonNumberFromFloat(effect.character));
         object.set(effect.id, std::move(value));
     }
     return object.take();
@@ -50,17 +51,17 @@ JsonValue effectsToJson(const std::vector<MetaEffect>& effects) {
 
 JsonValue simpleToJson(const LegacyPreset& preset) {
     JsonValue simple = JsonValue::makeObject();
-    setMember(simple, "timbreName", JsonValue::makeString(preset.timbreName));
-    setMember(simple, "timbreCategory", JsonValue::makeString(preset.timbreCategory));
-    setMember(simple, "character", characterToJson(preset));
+    setMember(simple, member::kSimpleTimbreName, JsonValue::makeString(preset.timbreName));
+    setMember(simple, member::kSimpleTimbreCategory, JsonValue::makeString(preset.timbreCategory));
+    setMember(simple, member::kSimpleCharacter, characterToJson(preset));
 
     JsonValue soundMap = JsonValue::makeObject();
-    setMember(soundMap, "x", jsonNumberFromFloat(preset.padX));
-    setMember(soundMap, "y", jsonNumberFromFloat(preset.padY));
-    setMember(soundMap, "active", JsonValue::makeBool(preset.padActive));
-    setMember(simple, "soundMap", std::move(soundMap));
+    setMember(soundMap, member::kSoundMapX, jsonNumberFromFloat(preset.padX));
+    setMember(soundMap, member::kSoundMapY, jsonNumberFromFloat(preset.padY));
+    setMember(soundMap, member::kSoundMapActive, JsonValue::makeBool(preset.padActive));
+    setMember(simple, member::kSimpleSoundMap, std::move(soundMap));
 
-    setMember(simple, "effects", effectsToJson(preset.metaEffects));
+    setMember(simple, member::kSimpleEffects, effectsToJson(preset.metaEffects));
     return simple;
 }
 

@@ -21,6 +21,20 @@ inline constexpr std::string_view kHintPresetName = "presetName";
 inline constexpr std::string_view kSavedFromSimple = "simple";
 inline constexpr std::string_view kSavedFromAdvanced = "advanced";
 
+// the simple hint: the simple-mode panel's data
+inline constexpr std::string_view kSimpleTimbreName = "timbreName";
+inline constexpr std::string_view kSimpleTimbreCategory = "timbreCategory";
+inline constexpr std::string_view kSimpleCharacter = "character";
+inline constexpr std::string_view kSimpleSoundMap = "soundMap";
+inline constexpr std::string_view kSimpleEffects = "effects";
+inline constexpr std::string_view kSoundMapX = "x";
+inline constexpr std::string_view kSoundMapY = "y";
+inline constexpr std::string_view kSoundMapActive = "active";
+// one entry of the simple hint's effects, keyed by effect id
+inline constexpr std::string_view kEffectOn = "on";
+inline constexpr std::string_view kEffectAmount = "amount";
+inline constexpr std::string_view kEffectCharacter = "character";
+
 // state, in the order the conversion rewrites them
 inline constexpr std::string_view kStateRoutings = "routings";
 inline constexpr std::string_view kStateLfoShapes = "lfoShapes";
