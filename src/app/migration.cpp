@@ -2,6 +2,7 @@
 // already used in its bank gets the next free -2, -3, ... suffix.
 #include "app/migration.hpp"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -46,65 +47,149 @@ std::string bankForCategory(std::string_view category) {
 }
 
 namespace {
+
 std::string reasonOf(const DiagnosticList& diagnostics) {
     return firstError(diagnostics).value_or("does not read");
 }
-}  // namespace
 
-std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot) {
-    std::set<std::string> takenNames;
-    TakenIds takenIds;
-    // New ids are lower-case slugs, so ids are compared lower-cased: on a file system that
-    // ignores case, "Lonely.orbi" is the file a new "lonely.json" would remove.
-    for (const UserPresetEntry& existing : listUserPresets(presetRoot)) {
-        takenNames.insert(lowerAscii(existing.name));
-        takenIds.insert({lowerAscii(existing.bank), lowerAscii(existing.id)});
-    }
-    // A file the listing left out (damaged, another plugin's, a link) still holds its name.
-    if (!presetRoot.empty()) {
-        for (const auto& [bank, id] : listOccupiedIds(userPresetFolder(presetRoot))) {
-            takenIds.insert({lowerAscii(bank), lowerAscii(id)});
+// Presets are written to their temporary files in groups and made durable together: one flush
+// for the group's files before any of them is renamed, one for the renames after. Syncing each
+// file and folder on its own made the disk's flushes, not the work, the cost of a run.
+constexpr std::size_t kPresetsPerGroup = 100;
+
+class MigrationRun {
+public:
+    explicit MigrationRun(platform::Path presetRoot) : presetRoot_(std::move(presetRoot)) {
+        // New ids are lower-case slugs, so ids are compared lower-cased: on a file system that
+        // ignores case, "Lonely.orbi" is the file a new "lonely.json" would remove.
+        for (const UserPresetEntry& existing : listUserPresets(presetRoot_)) {
+            takenNames_.insert(lowerAscii(existing.name));
+            takenIds_.insert({lowerAscii(existing.bank), lowerAscii(existing.id)});
+        }
+        // A file the listing left out (damaged, another plugin's, a folder) still holds its name.
+        if (!presetRoot_.empty()) {
+            for (const auto& [bank, id] : listOccupiedIds(userPresetFolder(presetRoot_))) {
+                takenIds_.insert({lowerAscii(bank), lowerAscii(id)});
+            }
         }
     }
 
-    std::vector<MigrationEntry> entries;
-    for (const platform::Path& path : findLegacyPresets(legacyFolder)) {
-        MigrationEntry& entry = entries.emplace_back();
-        entry.sourcePath = path;
+    std::vector<MigrationEntry> run(const platform::Path& legacyFolder) {
+        for (platform::Path& path : findLegacyPresets(legacyFolder)) {
+            entries_.emplace_back().sourcePath = std::move(path);
+            migrate(entries_.size() - 1);
+            if (group_.size() >= kPresetsPerGroup) commitGroup();
+        }
+        commitGroup();
+        return std::move(entries_);
+    }
+
+private:
+    struct Staged {
+        std::size_t entry;
+        std::string bank;
+        StagedPreset preset;
+    };
+
+    void migrate(std::size_t index) {
+        MigrationEntry& entry = entries_[index];
+        entry.status = MigrationStatus::failed;
+        entry.name.clear();
+        entry.detail.clear();
         DiagnosticList diagnostics;
 
-        std::optional<LegacyPreset> preset = readLegacyPresetFile(path, diagnostics);
+        std::optional<LegacyPreset> preset = readLegacyPresetFile(entry.sourcePath, diagnostics);
         if (!preset) {
             entry.detail = reasonOf(diagnostics);
-            continue;
+            return;
         }
         entry.name = preset->name;
         if (preset->scope != 0) {
             entry.status = MigrationStatus::keptSection;
-            continue;
+            return;
         }
         std::string lowered = lowerAscii(preset->name);
-        if (!takenNames.insert(lowered).second) {
+        if (!takenNames_.insert(lowered).second) {
             entry.status = MigrationStatus::keptExisting;
-            continue;
+            return;
         }
 
         std::string bank = bankForCategory(preset->category);
-        std::string id = uniquePresetId(bank, presetSlug(preset->name), takenIds);
+        std::string id = uniquePresetId(bank, presetSlug(preset->name), takenIds_);
 
         InstanceDocument instance;
         Package package;
         convertLegacyPreset(instance, package, std::move(*preset), id, diagnostics);
-        if (std::optional<std::string> reference = savePreset(presetRoot, bank, package, diagnostics)) {
-            takenIds.insert({bank, id});
-            entry.status = MigrationStatus::migrated;
-            entry.detail = std::move(*reference);
-        } else {
-            takenNames.erase(lowered);
+        std::optional<StagedPreset> staged = stagePreset(presetRoot_, bank, package, diagnostics, false);
+        if (!staged) {
+            takenNames_.erase(lowered);
             entry.detail = reasonOf(diagnostics);
+            return;
+        }
+        takenIds_.insert({bank, id});
+        group_.push_back({index, std::move(bank), std::move(*staged)});
+    }
+
+    // Flushes the group's temporary files, renames each over its final name in run order, then
+    // flushes the renames. A preset whose save fails frees its name, and a later preset of the
+    // group that was kept because of that name is tried again.
+    void commitGroup() {
+        while (!group_.empty()) {
+            std::vector<platform::Path> temporary;
+            for (const Staged& staged : group_) temporary.push_back(staged.preset.tempPath);
+            std::string flushError;
+            const bool flushed = platform::syncToDisk(temporary, flushError);
+
+            std::vector<platform::Path> folders;
+            std::vector<std::size_t> freed;
+            for (Staged& staged : group_) {
+                MigrationEntry& entry = entries_[staged.entry];
+                DiagnosticList diagnostics;
+                std::optional<std::string> reference;
+                if (flushed) {
+                    reference = commitPreset(staged.preset, diagnostics);
+                } else {
+                    discardStagedPreset(staged.preset, diagnostics);
+                }
+                if (reference) {
+                    entry.status = MigrationStatus::migrated;
+                    entry.detail = std::move(*reference);
+                    if (std::find(folders.begin(), folders.end(), staged.preset.folder) == folders.end()) {
+                        folders.push_back(staged.preset.folder);
+                    }
+                } else {
+                    entry.detail = reasonOf(diagnostics);
+                    takenNames_.erase(lowerAscii(entry.name));
+                    takenIds_.erase({staged.bank, staged.preset.id});
+                    freed.push_back(staged.entry);
+                }
+            }
+            group_.clear();
+            std::string ignored;
+            (void)platform::syncToDisk(folders, ignored);
+
+            for (std::size_t failed : freed) {
+                const std::string lowered = lowerAscii(entries_[failed].name);
+                for (std::size_t k = failed + 1; k < entries_.size(); ++k) {
+                    if (entries_[k].status == MigrationStatus::keptExisting && lowerAscii(entries_[k].name) == lowered) {
+                        migrate(k);
+                    }
+                }
+            }
         }
     }
-    return entries;
+
+    platform::Path presetRoot_;
+    std::set<std::string> takenNames_;
+    TakenIds takenIds_;
+    std::vector<MigrationEntry> entries_;
+    std::vector<Staged> group_;
+};
+
+}  // namespace
+
+std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot) {
+    return MigrationRun(presetRoot).run(legacyFolder);
 }
 
 }  // namespace orbi

@@ -1,6 +1,7 @@
 // Preset saving. Order matters for safety: every check happens before the first byte is
 // written; the temporary file is removed on every failure after it was created; siblings with
-// the other extensions are removed only once the new file is in place.
+// the other extensions are removed only once the new file is in place. Staging and committing
+// are apart so that a caller saving many presets can flush their files together in between.
 #include "library/preset_saving.hpp"
 
 #include "library/library_messages.hpp"
@@ -41,8 +42,8 @@ void removeQuietly(const platform::Path& path) {
 
 }  // namespace
 
-std::optional<std::string> savePreset(const platform::Path& presetRoot, const std::string& bank, const Package& package,
-                                      DiagnosticList& diagnostics) {
+std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const std::string& bank,
+                                        const Package& package, DiagnosticList& diagnostics, bool flush) {
     if (presetRoot.empty()) {
         addError(diagnostics, "user-presets-unavailable", "", msg::kNoUserPresetFolder);
         return std::nullopt;
@@ -61,33 +62,44 @@ std::optional<std::string> savePreset(const platform::Path& presetRoot, const st
     std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, diagnostics);
     if (!bytes) return std::nullopt;
 
-    const platform::Path folder =
-        presetRoot / platform::pathFromUtf8(plugin) / platform::pathFromUtf8(bank);
-    const char* extension = isZipSignature(*bytes) ? ".orbi" : ".json";
-    const platform::Path finalPath = folder / platform::pathFromUtf8(id + extension);
-    const platform::Path tempPath = folder / platform::pathFromUtf8(id + extension + ".tmp");
+    StagedPreset staged;
+    staged.folder = presetRoot / platform::pathFromUtf8(plugin) / platform::pathFromUtf8(bank);
+    staged.extension = isZipSignature(*bytes) ? ".orbi" : ".json";
+    staged.finalPath = staged.folder / platform::pathFromUtf8(id + staged.extension);
+    staged.tempPath = staged.folder / platform::pathFromUtf8(id + staged.extension + ".tmp");
+    staged.id = id;
+    staged.reference = "user:" + bank + "/" + id;
 
     std::string error;
-    if (!platform::createFolders(folder, error)) {
-        addError(diagnostics, "preset-unwritable", "", platform::pathToUtf8(folder) + ": " + error);
+    if (!platform::createFolders(staged.folder, error)) {
+        addError(diagnostics, "preset-unwritable", "", platform::pathToUtf8(staged.folder) + ": " + error);
         return std::nullopt;
     }
     // A link at the temporary path is never written through (writeWholeFile refuses it when it
     // opens the path): what it points at is not ours to overwrite. It is removed like any
     // temporary file that could not be written; removing a link removes the link, not its target.
-    if (!platform::writeWholeFile(tempPath, *bytes, error)) {
-        removeQuietly(tempPath);
-        addError(diagnostics, "preset-unwritable", "", msg::kCouldNotWrite + platform::pathToUtf8(tempPath));
+    if (!platform::writeWholeFile(staged.tempPath, *bytes, error, flush)) {
+        discardStagedPreset(staged, diagnostics);
         return std::nullopt;
     }
-    if (!platform::renameReplace(tempPath, finalPath, error)) {
-        removeQuietly(tempPath);
-        addError(diagnostics, "preset-unwritable", "", platform::pathToUtf8(finalPath) + ": " + error);
+    return staged;
+}
+
+void discardStagedPreset(const StagedPreset& staged, DiagnosticList& diagnostics) {
+    removeQuietly(staged.tempPath);
+    addError(diagnostics, "preset-unwritable", "", msg::kCouldNotWrite + platform::pathToUtf8(staged.tempPath));
+}
+
+std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics) {
+    std::string error;
+    if (!platform::renameReplace(staged.tempPath, staged.finalPath, error)) {
+        removeQuietly(staged.tempPath);
+        addError(diagnostics, "preset-unwritable", "", platform::pathToUtf8(staged.finalPath) + ": " + error);
         return std::nullopt;
     }
     for (const char* other : {".json", ".orbi", ".zip"}) {
-        if (std::string_view(other) == extension) continue;
-        const platform::Path sibling = folder / platform::pathFromUtf8(id + other);
+        if (other == staged.extension) continue;
+        const platform::Path sibling = staged.folder / platform::pathFromUtf8(staged.id + other);
         bool existed = false;
         if (!platform::deleteFile(sibling, existed, error)) {
             addError(diagnostics, "preset-unwritable", "",
@@ -95,7 +107,19 @@ std::optional<std::string> savePreset(const platform::Path& presetRoot, const st
             return std::nullopt;
         }
     }
-    return "user:" + bank + "/" + id;
+    return staged.reference;
+}
+
+std::optional<std::string> savePreset(const platform::Path& presetRoot, const std::string& bank, const Package& package,
+                                      DiagnosticList& diagnostics) {
+    std::optional<StagedPreset> staged = stagePreset(presetRoot, bank, package, diagnostics, true);
+    if (!staged) return std::nullopt;
+    std::optional<std::string> reference = commitPreset(*staged, diagnostics);
+    if (reference) {
+        std::string ignored;  // a folder that cannot be synced is not an error
+        (void)platform::syncToDisk(std::span<const platform::Path>(&staged->folder, 1), ignored);
+    }
+    return reference;
 }
 
 }  // namespace orbi

@@ -1,5 +1,5 @@
 // Saving one preset under preset root / plugin / bank / id + ".orbi" or ".json". The new bytes
-// reach the final name only by renaming a complete, synced temporary file over it.
+// reach the final name only by renaming a complete, flushed temporary file over it.
 #pragma once
 
 #include <optional>
@@ -15,7 +15,30 @@ namespace orbi {
 // Not empty, not "." or "..", no byte below 0x20, no 0x7F, none of / \ : * ? " < > |.
 bool canNameFile(std::string_view name);
 
-// The reference "user:" + bank + "/" + id, or nullopt with exactly one Error added.
+// A preset written to its temporary file (final name + ".tmp"), not yet under its final name.
+struct StagedPreset {
+    platform::Path folder;     // preset root / plugin / bank
+    platform::Path finalPath;  // folder / id + extension
+    platform::Path tempPath;
+    std::string id;
+    std::string extension;  // ".orbi" or ".json"
+    std::string reference;  // "user:" + bank + "/" + id
+};
+
+// Every check, the package's bytes, the folder and the temporary file; nullopt with exactly one
+// Error added (and no temporary file left). Without flush the file's bytes must go through
+// platform::syncToDisk before commitPreset, or a power cut could leave a torn file under the final name.
+std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const std::string& bank,
+                                        const Package& package, DiagnosticList& diagnostics, bool flush);
+// Renames the temporary file over the final name and removes the preset's files with the other
+// extensions; the reference, or nullopt with exactly one Error added. Syncing the folder is the caller's.
+std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics);
+// Removes the temporary file of a preset that will not be committed, with the Error of a
+// temporary file that could not be written.
+void discardStagedPreset(const StagedPreset& staged, DiagnosticList& diagnostics);
+
+// Stages with flush, commits and syncs the folder: the reference "user:" + bank + "/" + id, or
+// nullopt with exactly one Error added.
 std::optional<std::string> savePreset(const platform::Path& presetRoot, const std::string& bank, const Package& package,
                                       DiagnosticList& diagnostics);
 

@@ -11,6 +11,11 @@ std::string routingKey(std::string_view source, std::string_view target, std::si
     return key;
 }
 
-std::string pointId(std::size_t position) { return "p" + std::to_string(position + 1); }
+std::string pointId(std::size_t position) {
+    // Appended rather than "p" + ...: GCC 12 warns falsely (-Wrestrict) on that form at -O3.
+    std::string id = "p";
+    id += std::to_string(position + 1);
+    return id;
+}
 
 }  // namespace orbi::member

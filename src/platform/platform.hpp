@@ -45,11 +45,17 @@ bool listFolder(const Path& folder, std::vector<FolderEntry>& out, std::string& 
 
 // Whole-file reading; false with the system's text when the file cannot be opened or read.
 bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string& error);
-// Creates or truncates, writes everything, flushes to stable storage and closes. A link (or on
-// Windows a junction) at the path is refused, never written through: false with the system's text,
-// and neither the link nor what it points at is changed.
-bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error);
-// Renames over an existing file, replacing it; then makes the folder entry durable where possible.
+// Creates or truncates, writes everything and closes; with flush, the bytes are on stable storage
+// when it returns, without, they are made so later by syncToDisk. A link (or on Windows a
+// junction) at the path is refused, never written through: false with the system's text, and
+// neither the link nor what it points at is changed.
+bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush = true);
+// Makes files written without flush, and renames done in folders, durable. Linux flushes each
+// file system involved once (syncfs), however many paths; other systems sync path by path.
+// Windows skips folders, since its renames are written through.
+bool syncToDisk(std::span<const Path> paths, std::string& error);
+// Renames over an existing file, replacing it. The new name is durable once its folder has been
+// through syncToDisk (on Windows at once).
 bool renameReplace(const Path& from, const Path& to, std::string& error);
 // Creates the folder and every missing parent; an existing folder is success.
 bool createFolders(const Path& folder, std::string& error);

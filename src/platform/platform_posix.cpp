@@ -1,7 +1,8 @@
 // POSIX side of the platform layer: narrow paths are bytes, taken as UTF-8 both ways.
-// Writes go through open/write/fsync so a file under its final name is never torn.
+// Writes go through open/write/fsync (or a later syncfs) so a file under its final name is never torn.
 #include "platform/platform.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace orbi::platform {
 
@@ -120,7 +123,7 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
     return true;
 }
 
-bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
     // O_NOFOLLOW makes the open itself refuse a link at the path (ELOOP), so there is no moment
     // between a check and the open in which a link could be put there and written through.
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -139,7 +142,7 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+    if (flush && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
         error = systemErrorText(errno);
         ::close(fd);
         return false;
@@ -151,16 +154,44 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
     return true;
 }
 
+bool syncToDisk(std::span<const Path> paths, std::string& error) {
+#if defined(__linux__)
+    // One syncfs per file system: a single journal commit covers every file and folder on it.
+    std::vector<dev_t> done;
+    for (const Path& path : paths) {
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0) {
+            error = systemErrorText(errno);
+            return false;
+        }
+        if (std::find(done.begin(), done.end(), st.st_dev) != done.end()) continue;
+        done.push_back(st.st_dev);
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::syncfs(fd) != 0) {
+            error = systemErrorText(errno);
+            if (fd >= 0) ::close(fd);
+            return false;
+        }
+        ::close(fd);
+    }
+#else
+    for (const Path& path : paths) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)) {
+            error = systemErrorText(errno);
+            if (fd >= 0) ::close(fd);
+            return false;
+        }
+        ::close(fd);
+    }
+#endif
+    return true;
+}
+
 bool renameReplace(const Path& from, const Path& to, std::string& error) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         error = systemErrorText(errno);
         return false;
-    }
-    // Make the new name durable; a folder that cannot be synced is not an error.
-    int dfd = ::open(to.parent_path().empty() ? "." : to.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        (void)::fsync(dfd);
-        ::close(dfd);
     }
     return true;
 }

@@ -326,7 +326,7 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
     return true;
 }
 
-bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
     const std::wstring name = systemPath(path);
     // The entry at the path itself is opened (FILE_FLAG_OPEN_REPARSE_POINT), never what a link or
     // junction there stands for, and refused once the open handle shows a reparse point of any
@@ -363,13 +363,29 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
         }
         done += n;
     }
-    if (!::FlushFileBuffers(file.get())) {
+    if (flush && !::FlushFileBuffers(file.get())) {
         error = lastErrorText();
         return false;
     }
     if (!::CloseHandle(file.release())) {
         error = lastErrorText();
         return false;
+    }
+    return true;
+}
+
+bool syncToDisk(std::span<const Path> paths, std::string& error) {
+    // Windows has no flush of a whole volume short of administrator rights, so each file is
+    // flushed through a handle of its own; folders need nothing, as renames are written through.
+    for (const Path& path : paths) {
+        if (isDirectory(path)) continue;
+        const std::wstring name = systemPath(path);
+        UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE || !::FlushFileBuffers(file.get())) {
+            error = lastErrorText();
+            return false;
+        }
     }
     return true;
 }

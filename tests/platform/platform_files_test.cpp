@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "platform/platform.hpp"
 #include "support/host.hpp"
@@ -80,6 +81,24 @@ TEST(PlatformFiles, WholeFilesUnderNamesOutsideAscii) {
     EXPECT_FALSE(pf::writeWholeFile(t / "no-such-folder" / "x.json", bytesOf("x"), error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(fs::exists(t / "no-such-folder"));
+}
+
+// Durability itself cannot be observed without cutting the power; what can be is that a file
+// written without flush holds its bytes, that files and folders both sync, and that a path
+// that is gone is an error with the system's text rather than a silent success.
+TEST(PlatformFiles, UnflushedWritesSyncLater) {
+    TempFolder t;
+    const pf::Path file = t.path() / pf::pathFromUtf8("later.orbi.tmp");
+    std::string error;
+    ASSERT_TRUE(pf::writeWholeFile(file, bytesOf("not flushed yet"), error, false)) << error;
+    EXPECT_EQ(readBytes(file), bytesOf("not flushed yet"));
+    const std::vector<pf::Path> both{file, t.path()};
+    EXPECT_TRUE(pf::syncToDisk(both, error)) << error;
+    EXPECT_TRUE(pf::syncToDisk({}, error)) << error;
+    const std::vector<pf::Path> gone{t.path() / pf::pathFromUtf8("gone.tmp")};
+    error.clear();
+    EXPECT_FALSE(pf::syncToDisk(gone, error));
+    EXPECT_FALSE(error.empty());
 }
 
 TEST(PlatformFiles, RenameReplacesAnExistingFile) {
