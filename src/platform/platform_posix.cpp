@@ -102,13 +102,17 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
         error = systemErrorText(errno);
         return false;
     }
+    // Read straight into the result, sized from the file's status; a file that grows meanwhile
+    // (or reports no size) is read on in 64 KiB steps until the end.
+    std::size_t expected = 0;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        out.reserve(static_cast<std::size_t>(st.st_size));
-    }
-    std::uint8_t buffer[1 << 16];
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) expected = static_cast<std::size_t>(st.st_size);
+    constexpr std::size_t kStep = std::size_t{1} << 16;
+    std::size_t size = 0;
+    out.resize(expected + 1 < kStep ? kStep : expected + 1);  // one byte over: the end shows as a 0 read
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (size == out.size()) out.resize(size + kStep);
+        ssize_t n = ::read(fd, out.data() + size, out.size() - size);
         if (n < 0) {
             if (errno == EINTR) continue;
             error = systemErrorText(errno);
@@ -117,9 +121,10 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
             return false;
         }
         if (n == 0) break;
-        out.insert(out.end(), buffer, buffer + n);
+        size += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    out.resize(size);
     return true;
 }
 
