@@ -1,8 +1,9 @@
-// Builds the nlohmann tree through its SAX interface rather than json::parse, for three reasons:
+// Builds the nlohmann tree through its SAX interface rather than json::parse, for four reasons:
 // the size of the tree is checked as the text is read (a 100,000-deep text stops at
 // kMaxLegacyNesting levels, a text of millions of tiny values at kMaxLegacyValues, before either
 // is built), strings are moved out of the lexer instead of copied (a 100 MB name costs one copy,
-// not two), and an integer too large for 64 bits, which nlohmann would turn into a double, is
+// not two), a fraction is read again by from_chars so that it rounds the same on every system,
+// and an integer too large for 64 bits, which nlohmann would turn into a double, is
 // kept as its text so that its low 32 bits stay exact. Such an integer is stored as a binary
 // value holding its digits; a JSON text never yields binary values of its own.
 #include "legacy/legacy_json.hpp"
@@ -37,7 +38,12 @@ public:
         if (writtenAsInteger(text)) {
             return put(Json::binary(std::vector<std::uint8_t>(text.begin(), text.end())));
         }
-        return put(Json(value));
+        // nlohmann's value comes from the C library's strtod, which is not correctly rounded
+        // everywhere (MinGW-w64's misses some halfway cases); from_chars is. Out-of-range texts
+        // keep nlohmann's infinity or zero.
+        double exact = value;
+        if (std::from_chars(text.data(), text.data() + text.size(), exact).ec != std::errc{}) exact = value;
+        return put(Json(exact));
     }
     bool string(std::string& value) { return put(Json(std::move(value))); }
     bool binary(Json::binary_t&) { return false; }

@@ -2,7 +2,12 @@
 // record; nesting is bounded; very large strings are read whole.
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "legacy/document_support.hpp"
 #include "legacy/legacy_json.hpp"
@@ -50,6 +55,34 @@ TEST(LegacyDocumentParsing, AcceptsByteOrderMarkAndWhitespace) {
     EXPECT_EQ(readText(" \t\r\n{\"name\":\"N\",\"version\":6}\n\n"), namedPreset());
     EXPECT_EQ(readText(R"({"name":"\u0041\u00e9\ud83c\udfb9","version":6})").name, "A\xC3\xA9\xF0\x9F\x8E\xB9");
     EXPECT_EQ(readText("{\"name\":\"N\\u0000x\",\"version\":6}").name, std::string("N\0x", 3));
+}
+
+// Fractions round to the nearest double on every system: from_chars is the oracle. Shortest
+// spellings of doubles just below powers of two are where a C library's strtod can go wrong
+// (MinGW-w64's reads 5.005207737957752e-147 as 2^-486), long random ones check the rest.
+TEST(LegacyDocumentParsing, FractionsAreCorrectlyRounded) {
+    std::vector<std::string> texts{"5.005207737957752e-147"};
+    for (int shift = -1000; shift <= 1000; ++shift) {
+        const double below = std::nextafter(std::ldexp(1.0, shift), 0.0);
+        char buffer[64];
+        char* end = std::to_chars(buffer, buffer + sizeof buffer, below).ptr;
+        std::string text(buffer, end);
+        if (text.find_first_of(".eE") != std::string::npos) texts.push_back(text);
+    }
+    std::mt19937_64 random(20261206);
+    for (int i = 0; i < 2000; ++i) {
+        texts.push_back((i % 2 == 1 ? "-0." : "0.") + std::to_string(random() % 1000000000000000000ull) + "5e" +
+                        std::to_string(static_cast<int>(random() % 600) - 300));
+    }
+    for (const std::string& text : texts) {
+        const std::string document = "{\"x\": " + text + "}";
+        std::optional<legacy::Json> tree = legacy::parseStrict(
+            std::span(reinterpret_cast<const std::uint8_t*>(document.data()), document.size()));
+        ASSERT_TRUE(tree) << text;
+        double expected = 0;
+        ASSERT_EQ(std::from_chars(text.data(), text.data() + text.size(), expected).ec, std::errc{}) << text;
+        EXPECT_EQ(legacy::numberToF64(tree->at("x")), expected) << text;
+    }
 }
 
 std::string nested(std::size_t depth) {
