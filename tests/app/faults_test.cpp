@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -207,6 +208,34 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
         openUp(target.path());
         openUp(legacy.path());
     }
+}
+
+// A save that fails at its rename, after the temporary file was written and flushed with its
+// group: the preset is reported failed with the system's text, no temporary file stays, and a
+// later preset of the same name, which that save had made "kept", is migrated in its place.
+TEST(Faults, ARenameThatFailsFreesTheNameForALaterPreset) {
+    TempFolder legacy;
+    TempFolder target;
+    writeFile(legacy / "a/Pad.obpreset", R"({"name":"Pad","version":6,"tags":{"category":"Pads"}})");
+    writeFile(legacy / "b/Pad again.obpreset", R"({"name":"PAD","version":6,"tags":{"category":"Pads"}})");
+    const fs::path root = target / "root";
+    // The sanitizer runtime wants to be first among preloaded libraries; here it need not be.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+    ToolResult r = runToolBinary({"--from", legacy.path().string(), "--to", root.string()},
+                                 {{"LD_PRELOAD", ORBI_FAIL_RENAME_LIB},
+                                  {"ORBI_FAIL_RENAME_SUFFIX", "/pads/pad.json"},
+                                  {"ASAN_OPTIONS", asanOptions}});
+    const fs::path saved = root / "orbitrone/pads/pad.json";
+    EXPECT_EQ(r.out, "From " + legacy.path().string() + "\nTo   " + (root / "orbitrone").string() + "\n\n" +
+                         "  failed    Pad.obpreset  (" + saved.string() + ": " + std::strerror(EACCES) + ")\n" +
+                         "  migrated  PAD  (user:pads/pad)\n"
+                         "\n1 migrated, 1 failed, 0 kept.\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "");
+    const auto files = snapshot(root);
+    EXPECT_EQ(files.size(), 3u);  // orbitrone, pads, pad.json
+    EXPECT_NE(files.at("orbitrone/pads/pad.json").find("\"name\": \"PAD\""), std::string::npos);
 }
 
 TEST(Faults, ALegacyFileGoneBetweenFindingAndReading) {
