@@ -1,5 +1,5 @@
-// Library scan. Symbolic links among the children are passed over: a bank or preset is a real
-// folder or file of the library, so a link cannot make one preset appear twice.
+// Library scan. A bank may be a real folder or a link to one; links among a bank's files are
+// passed over, as a preset is a real file of the library.
 #include "library/library_scan.hpp"
 
 #include <algorithm>
@@ -19,7 +19,11 @@ std::vector<platform::Path> listFolder(const platform::Path& folder, bool folder
     std::vector<platform::Path> out;
     const platform::EntryType wanted = foldersOnly ? platform::EntryType::Directory : platform::EntryType::File;
     for (platform::FolderEntry& child : children) {
-        if (child.type == wanted) out.push_back(std::move(child.path));
+        // A bank may be a link to a folder: presets saved under its name are written through
+        // it, so they must be listed through it too, or every run would save them again.
+        const bool linkedFolder =
+            foldersOnly && child.type == platform::EntryType::Symlink && platform::isDirectory(child.path);
+        if (child.type == wanted || linkedFolder) out.push_back(std::move(child.path));
     }
     std::sort(out.begin(), out.end());
     return out;

@@ -23,7 +23,8 @@ struct LibraryPreset {
     platform::Path path;
 };
 
-// Immediate children that are folders (foldersOnly) or regular files, in ascending path order.
+// Immediate children that are folders or links to folders (foldersOnly), or regular files, in
+// ascending path order.
 // A folder that cannot be opened has no children; an error part-way keeps what was listed.
 std::vector<platform::Path> listFolder(const platform::Path& folder, bool foldersOnly);
 

@@ -170,13 +170,21 @@ TEST_F(Migration, FilesTheListingLeavesOutStillHoldTheirIds) {
     writeFile(target / "root/orbitrone/bass/wobble.json",
               R"({"kind":"instance","plugin":"other","id":"wobble","meta":{"name":"Theirs"}})");
     writeFile(target / "root/orbitrone/pads/Pad-1.zip", "PK damaged");
+    // A bank that is a link to a folder elsewhere: saving goes through it, so it is listed too.
+    writeFile(target / "elsewhere/sweep.json", "someone else's");
+    fs::create_directory_symlink(target / "elsewhere", target / "root/orbitrone/misc");
+    writeFile(legacy / "Misc/Sweep3.obpreset", R"({"name":"sweep","version":6,"tags":{"category":"Misc"}})");
     auto before = snapshot(target / "root");
+    const std::string outside = readFile(target / "elsewhere/sweep.json");
     ToolResult r = run();
     EXPECT_NE(r.out.find("  migrated  Lonely  (user:uncategorized/lonely-2)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  migrated  Wobble  (user:bass/wobble-2)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  migrated  Pad 1  (user:pads/pad-1-2)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  migrated  sweep  (user:misc/sweep-2)\n"), std::string::npos) << r.out;
+    EXPECT_EQ(readFile(target / "elsewhere/sweep.json"), outside);
     const std::string folder = (target / "root/orbitrone").string();
     EXPECT_EQ(r.err, "orbitrone: user preset " + folder + "/bass/wobble.json left out: An instance of other, not Orbitrone\n"
+                     "orbitrone: user presets: " + folder + "/misc/sweep.json Neither a JSON document nor a zip archive\n"
                      "orbitrone: user presets: " + folder + "/pads/Pad-1.zip Neither a JSON document nor a zip archive\n"
                      "orbitrone: user presets: " + folder + "/uncategorized/lonely.orbi Neither a JSON document nor a zip archive\n");
     auto after = snapshot(target / "root");
