@@ -3,6 +3,8 @@
 #include "app/migration.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <set>
 #include <utility>
 
@@ -57,27 +59,82 @@ std::string reasonOf(const DiagnosticList& diagnostics) {
 // file and folder on its own made the disk's flushes, not the work, the cost of a run.
 constexpr std::size_t kPresetsPerGroup = 100;
 
-class MigrationRun {
-public:
-    explicit MigrationRun(platform::Path presetRoot) : presetRoot_(std::move(presetRoot)) {
-        // New ids are lower-case slugs, so ids are compared lower-cased: on a file system that
-        // ignores case, "Lonely.orbi" is the file a new "lonely.json" would remove.
-        for (const UserPresetEntry& existing : listUserPresets(presetRoot_)) {
-            takenNames_.insert(lowerAscii(existing.name));
-            takenIds_.insert({lowerAscii(existing.bank), lowerAscii(existing.id)});
-        }
-        // A file the listing left out (damaged, another plugin's, a folder) still holds its name.
-        if (!presetRoot_.empty()) {
-            for (const auto& [bank, id] : listOccupiedIds(userPresetFolder(presetRoot_))) {
-                takenIds_.insert({lowerAscii(bank), lowerAscii(id)});
-            }
+// The names and ids a new preset may not take: those of the presets already in the target, and
+// the file names the target's listing could not read.
+struct TakenSets {
+    std::set<std::string> names;
+    TakenIds ids;
+};
+
+TakenSets listTaken(const platform::Path& presetRoot) {
+    TakenSets taken;
+    // New ids are lower-case slugs, so ids are compared lower-cased: on a file system that
+    // ignores case, "Lonely.orbi" is the file a new "lonely.json" would remove.
+    for (const UserPresetEntry& existing : listUserPresets(presetRoot)) {
+        taken.names.insert(lowerAscii(existing.name));
+        taken.ids.insert({lowerAscii(existing.bank), lowerAscii(existing.id)});
+    }
+    // A file the listing left out (damaged, another plugin's, a folder) still holds its name.
+    if (!presetRoot.empty()) {
+        for (const auto& [bank, id] : listOccupiedIds(userPresetFolder(presetRoot))) {
+            taken.ids.insert({lowerAscii(bank), lowerAscii(id)});
         }
     }
+    return taken;
+}
 
+class MigrationRun {
+public:
+    MigrationRun(platform::Path presetRoot, ReadAhead readAhead)
+        : presetRoot_(std::move(presetRoot)), readAhead_(readAhead) {}
+
+    // The target is listed on a thread of its own while the legacy files are found and read:
+    // the two are independent, and on a rerun each is about half the work. Until the listing is
+    // done, a legacy file is read only for what decides its outcome (whether it reads, its name,
+    // its scope); one that turns out to need migrating is read again in full. The outcome of
+    // every file is decided in path order against the taken sets either way, so the report does
+    // not depend on which files were read early.
     std::vector<MigrationEntry> run(const platform::Path& legacyFolder) {
-        for (platform::Path& path : findLegacyPresets(legacyFolder)) {
-            entries_.emplace_back().sourcePath = std::move(path);
-            migrate(entries_.size() - 1);
+        std::future<TakenSets> listing = std::async(std::launch::async, listTaken, presetRoot_);
+        std::vector<platform::Path> paths = findLegacyPresets(legacyFolder);
+        entries_.resize(paths.size());
+        std::vector<bool> mayMigrate(paths.size(), false);
+        std::size_t early = 0;
+        auto listingDone = [&] {
+            return readAhead_ == ReadAhead::whileListing &&
+                   listing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        };
+        for (; early < paths.size() && !listingDone(); ++early) {
+            MigrationEntry& entry = entries_[early];
+            entry.sourcePath = std::move(paths[early]);
+            DiagnosticList diagnostics;
+            std::optional<LegacyPreset> preset = readLegacyPresetFile(entry.sourcePath, diagnostics);
+            if (!preset) {
+                entry.detail = reasonOf(diagnostics);
+                continue;
+            }
+            entry.name = preset->name;
+            if (preset->scope != 0) {
+                entry.status = MigrationStatus::keptSection;
+                continue;
+            }
+            mayMigrate[early] = true;
+        }
+        TakenSets taken = listing.get();
+        takenNames_ = std::move(taken.names);
+        takenIds_ = std::move(taken.ids);
+
+        for (std::size_t index = 0; index < entries_.size(); ++index) {
+            if (index >= early) {
+                entries_[index].sourcePath = std::move(paths[index]);
+                migrate(index);
+            } else if (mayMigrate[index]) {
+                if (takenNames_.contains(lowerAscii(entries_[index].name))) {
+                    entries_[index].status = MigrationStatus::keptExisting;
+                } else {
+                    migrate(index);
+                }
+            }
             if (group_.size() >= kPresetsPerGroup) commitGroup();
         }
         commitGroup();
@@ -180,6 +237,7 @@ private:
     }
 
     platform::Path presetRoot_;
+    ReadAhead readAhead_;
     std::set<std::string> takenNames_;
     TakenIds takenIds_;
     std::vector<MigrationEntry> entries_;
@@ -188,8 +246,9 @@ private:
 
 }  // namespace
 
-std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot) {
-    return MigrationRun(presetRoot).run(legacyFolder);
+std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot,
+                                         ReadAhead readAhead) {
+    return MigrationRun(presetRoot, readAhead).run(legacyFolder);
 }
 
 }  // namespace orbi

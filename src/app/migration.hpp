@@ -26,6 +26,12 @@ std::string bankForCategory(std::string_view category);
 // ASCII-only lower-casing used for names and extensions.
 std::string lowerAscii(std::string_view text);
 
-std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot);
+// How the run overlaps listing the target with reading the legacy files. The outcome never
+// depends on it; the tests use readAllFirst to take the path of files read before the listing
+// is known, which otherwise depends on timing.
+enum class ReadAhead { whileListing, readAllFirst };
+
+std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot,
+                                         ReadAhead readAhead = ReadAhead::whileListing);
 
 }  // namespace orbi
