@@ -13,14 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = readFile(e.path());
-    }
-    return files;
-}
-
 struct Summary {
     int migrated = -1, failed = -1, kept = -1;
 };
@@ -41,7 +33,7 @@ TEST(Corpus, MigratesThenKeepsEverythingOnTheSecondRun) {
     std::string make = "python3 '" ORBI_SOURCE_DIR "/tools/make-legacy-corpus.py' '" + legacy.path().string() +
                        "' --count 80 --seed 11 --max-sample-bytes 65536 --max-wavetable-frames 4 >/dev/null";
     ASSERT_EQ(std::system(make.c_str()), 0);
-    auto legacyBefore = snapshot(legacy.path());
+    auto legacyBefore = filesUnder(legacy.path());
     fs::path root = target / "root";
 
     ToolResult first = runToolBinary({"--from", legacy.path().string(), "--to", root.string()});
@@ -51,7 +43,7 @@ TEST(Corpus, MigratesThenKeepsEverythingOnTheSecondRun) {
     EXPECT_EQ(s1.migrated + s1.failed + s1.kept, 80);
     EXPECT_EQ(first.status, s1.failed > 0 ? 1 : 0);
 
-    auto written = snapshot(root);
+    auto written = filesUnder(root);
     EXPECT_EQ(static_cast<int>(written.size()), s1.migrated);
     for (auto& [name, data] : written) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 
@@ -85,8 +77,8 @@ TEST(Corpus, MigratesThenKeepsEverythingOnTheSecondRun) {
     EXPECT_EQ(s2.migrated, 0) << second.out;
     EXPECT_EQ(s2.failed, s1.failed);
     EXPECT_EQ(s2.kept, s1.kept + s1.migrated);
-    EXPECT_EQ(snapshot(root), written);
-    EXPECT_EQ(snapshot(legacy.path()), legacyBefore);
+    EXPECT_EQ(filesUnder(root), written);
+    EXPECT_EQ(filesUnder(legacy.path()), legacyBefore);
 }
 
 }  // namespace

@@ -25,15 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::map<std::string, std::string> filesUnder(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(root)) return files;
-    for (auto& e : fs::recursive_directory_iterator(root)) {
-        if (!e.is_directory()) files[fs::relative(e.path(), root).string()] = readFile(e.path());
-    }
-    return files;
-}
-
 // Starts the tool with its output thrown away; answers the child's id.
 pid_t startTool(const std::vector<std::string>& words) {
     pid_t pid = fork();

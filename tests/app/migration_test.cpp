@@ -22,15 +22,6 @@ void makeBundle(const fs::path& archive, const std::map<std::string, std::string
     ASSERT_EQ(std::system(cmd.c_str()), 0);
 }
 
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(root)) return files;
-    for (auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = readFile(e.path());
-    }
-    return files;
-}
-
 std::string wavetableBytes() {
     std::string frame;
     for (int i = 0; i < 2048; ++i) {
@@ -60,7 +51,7 @@ protected:
         writeFile(old / "Misc/broken.obpreset", "not json");
         writeFile(old / "Misc/empty.obsz", "");
         writeFile(old / "Misc/notes.txt", R"({"name":"Not a preset file"})");
-        legacyBefore = snapshot(old);
+        legacyBefore = filesUnder(old);
     }
 
     ToolResult run() { return runToolBinary({"--from", legacy.path().string(), "--to", (target / "root").string()}); }
@@ -85,12 +76,12 @@ TEST_F(Migration, FirstRunReportsEveryFileAndWritesPackages) {
                          "\n4 migrated, 2 failed, 2 kept.\n");
     EXPECT_EQ(r.status, 1);
 
-    auto files = snapshot(target / "root");
+    auto files = filesUnder(target / "root");
     std::vector<std::string> names;
     for (auto& [name, data] : files) names.push_back(name);
     EXPECT_EQ(names, (std::vector<std::string>{"orbitrone/bass/wobble.orbi", "orbitrone/pads/pad-1-2.json",
                                                "orbitrone/pads/pad-1.json", "orbitrone/uncategorized/lonely.json"}));
-    EXPECT_EQ(snapshot(legacy.path()), legacyBefore) << "the old folder must never change";
+    EXPECT_EQ(filesUnder(legacy.path()), legacyBefore) << "the old folder must never change";
 
     // The bare document of a preset without audio.
     const std::string& lonely = files["orbitrone/uncategorized/lonely.json"];
@@ -127,7 +118,7 @@ TEST_F(Migration, FirstRunReportsEveryFileAndWritesPackages) {
 
 TEST_F(Migration, SecondRunKeepsEverythingAndChangesNoByte) {
     ASSERT_EQ(run().status, 1);
-    auto before = snapshot(target / "root");
+    auto before = filesUnder(target / "root");
 
     ToolResult again = run();
     EXPECT_EQ(again.err, "");
@@ -142,7 +133,7 @@ TEST_F(Migration, SecondRunKeepsEverythingAndChangesNoByte) {
                              "  kept      PAD 1  (a preset of that name is already there)\n"
                              "\n0 migrated, 2 failed, 6 kept.\n");
     EXPECT_EQ(again.status, 1);
-    EXPECT_EQ(snapshot(target / "root"), before);
+    EXPECT_EQ(filesUnder(target / "root"), before);
 }
 
 TEST_F(Migration, HandPlacedPresetsTakeNamesAndIds) {
@@ -151,12 +142,12 @@ TEST_F(Migration, HandPlacedPresetsTakeNamesAndIds) {
               R"({"kind":"instance","plugin":"orbitrone","id":"mine","meta":{"name":"lonely"}})");
     writeFile(target / "root/orbitrone/pads/pad-1.json",
               R"({"kind":"instance","plugin":"orbitrone","id":"pad-1","meta":{"name":"Something Else"}})");
-    auto before = snapshot(target / "root");
+    auto before = filesUnder(target / "root");
     ToolResult r = run();
     EXPECT_NE(r.out.find("  kept      Lonely  (a preset of that name is already there)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  migrated  Pad 1  (user:pads/pad-1-2)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  migrated  pad/1  (user:pads/pad-1-3)\n"), std::string::npos) << r.out;
-    auto after = snapshot(target / "root");
+    auto after = filesUnder(target / "root");
     EXPECT_EQ(after["orbitrone/uncategorized/mine.json"], before["orbitrone/uncategorized/mine.json"]);
     EXPECT_EQ(after["orbitrone/pads/pad-1.json"], before["orbitrone/pads/pad-1.json"]);
 }
@@ -174,7 +165,7 @@ TEST_F(Migration, FilesTheListingLeavesOutStillHoldTheirIds) {
     writeFile(target / "elsewhere/sweep.json", "someone else's");
     fs::create_directory_symlink(target / "elsewhere", target / "root/orbitrone/misc");
     writeFile(legacy / "Misc/Sweep3.obpreset", R"({"name":"sweep","version":6,"tags":{"category":"Misc"}})");
-    auto before = snapshot(target / "root");
+    auto before = filesUnder(target / "root");
     const std::string outside = readFile(target / "elsewhere/sweep.json");
     ToolResult r = run();
     EXPECT_NE(r.out.find("  migrated  Lonely  (user:uncategorized/lonely-2)\n"), std::string::npos) << r.out;
@@ -187,13 +178,13 @@ TEST_F(Migration, FilesTheListingLeavesOutStillHoldTheirIds) {
                      "orbitrone: user presets: " + folder + "/misc/sweep.json Neither a JSON document nor a zip archive\n"
                      "orbitrone: user presets: " + folder + "/pads/Pad-1.zip Neither a JSON document nor a zip archive\n"
                      "orbitrone: user presets: " + folder + "/uncategorized/lonely.orbi Neither a JSON document nor a zip archive\n");
-    auto after = snapshot(target / "root");
+    auto after = filesUnder(target / "root");
     for (const auto& [name, data] : before) EXPECT_EQ(after[name], data) << name;
 
     // The second run lists the new presets and keeps them; the odd files stay as they are.
     ToolResult again = run();
     EXPECT_EQ(again.out.find("  migrated  "), std::string::npos) << again.out;
-    EXPECT_EQ(snapshot(target / "root"), after);
+    EXPECT_EQ(filesUnder(target / "root"), after);
 }
 
 TEST_F(Migration, SavingFailureFreesTheNameAndLeavesNoTemporaryFile) {
@@ -205,7 +196,7 @@ TEST_F(Migration, SavingFailureFreesTheNameAndLeavesNoTemporaryFile) {
     EXPECT_NE(r.out.find("  failed    Pad 1.obpreset  (" + bankPath + ": "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  failed    x-case.obpreset  (" + bankPath + ": "), std::string::npos) << r.out;
     EXPECT_EQ(r.status, 1);
-    for (auto& [name, data] : snapshot(target / "root")) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+    for (auto& [name, data] : filesUnder(target / "root")) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }
 
 }  // namespace

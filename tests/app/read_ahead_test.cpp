@@ -14,14 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> filesUnder(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = readFile(e.path());
-    }
-    return files;
-}
-
 std::size_t countOf(const std::vector<MigrationEntry>& entries, MigrationStatus status) {
     std::size_t n = 0;
     for (const MigrationEntry& e : entries) n += e.status == status ? 1 : 0;

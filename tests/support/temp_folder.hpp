@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <string_view>
@@ -47,6 +48,17 @@ inline void writeFile(const std::filesystem::path& p, std::string_view bytes) {
 inline std::string readFile(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// Every regular file below root (links not followed) with its bytes, keyed by its path relative
+// to root; empty when root does not exist.
+inline std::map<std::string, std::string> filesUnder(const std::filesystem::path& root) {
+    std::map<std::string, std::string> files;
+    if (!std::filesystem::exists(root)) return files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+        if (e.is_regular_file()) files[std::filesystem::relative(e.path(), root).string()] = readFile(e.path());
+    }
+    return files;
 }
 
 }  // namespace orbi::test
