@@ -63,6 +63,20 @@ inline void put32(Bytes& b, std::uint32_t v) {
     put16(b, v >> 16);
 }
 
+// The fields a local header and a central record share, from "version needed" to the name's
+// length: version 20, flags, method, time 0, date 1980-01-01, CRC, sizes.
+inline void putCommonFields(Bytes& b, const RawEntry& e) {
+    put16(b, 20);
+    put16(b, e.flags);
+    put16(b, e.method);
+    put16(b, 0);
+    put16(b, 0x21);
+    put32(b, e.crc);
+    put32(b, e.packedSize);
+    put32(b, e.unpackedSize);
+    put16(b, static_cast<std::uint32_t>(e.name.size()));
+}
+
 inline Bytes buildZip(const RawArchive& a) {
     Bytes out;
     std::vector<std::uint32_t> offsets;
@@ -70,15 +84,7 @@ inline Bytes buildZip(const RawArchive& a) {
         offsets.push_back(static_cast<std::uint32_t>(out.size()));
         if (!e.writeLocal) continue;
         put32(out, e.localSignature);
-        put16(out, 20);
-        put16(out, e.flags);
-        put16(out, e.method);
-        put16(out, 0);
-        put16(out, 0x21);
-        put32(out, e.crc);
-        put32(out, e.packedSize);
-        put32(out, e.unpackedSize);
-        put16(out, static_cast<std::uint32_t>(e.name.size()));
+        putCommonFields(out, e);
         put16(out, static_cast<std::uint32_t>(e.localExtra.size()));
         out.insert(out.end(), e.name.begin(), e.name.end());
         out.insert(out.end(), e.localExtra.begin(), e.localExtra.end());
@@ -88,16 +94,8 @@ inline Bytes buildZip(const RawArchive& a) {
     for (std::size_t i = 0; i < a.entries.size(); ++i) {
         const RawEntry& e = a.entries[i];
         put32(out, 0x02014b50);
-        put16(out, 20);
-        put16(out, 20);
-        put16(out, e.flags);
-        put16(out, e.method);
-        put16(out, 0);
-        put16(out, 0x21);
-        put32(out, e.crc);
-        put32(out, e.packedSize);
-        put32(out, e.unpackedSize);
-        put16(out, static_cast<std::uint32_t>(e.name.size()));
+        put16(out, 20);  // made by
+        putCommonFields(out, e);
         put16(out, static_cast<std::uint32_t>(e.centralExtra.size()));
         put16(out, static_cast<std::uint32_t>(e.centralComment.size()));
         put16(out, 0);
