@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -91,53 +93,56 @@ public:
     // The target is listed on a thread of its own while the legacy files are found and read:
     // the two are independent, and on a rerun each is about half the work. Until the listing is
     // done, a legacy file is read only for what decides its outcome (whether it reads, its name,
-    // its scope); one that turns out to need migrating is read again in full. The outcome of
-    // every file is decided in path order against the taken sets either way, so the report does
-    // not depend on which files were read early.
+    // its scope); after it, a second thread goes on doing that from the last file backwards while
+    // this one works from the front. A file read that way which turns out to need migrating is
+    // read again in full. The outcome of every file is decided here, in path order, against the
+    // taken sets either way, so the report does not depend on which files were read early.
     std::vector<MigrationEntry> run(const platform::Path& legacyFolder) {
         std::future<TakenSets> listing = std::async(std::launch::async, listTaken, presetRoot_);
         std::vector<platform::Path> paths = findLegacyPresets(legacyFolder);
         entries_.resize(paths.size());
-        std::vector<bool> mayMigrate(paths.size(), false);
+        for (std::size_t i = 0; i < paths.size(); ++i) entries_[i].sourcePath = std::move(paths[i]);
+        mayMigrate_.assign(entries_.size(), 0);
+        readEarly_.assign(entries_.size(), 0);
+
         std::size_t early = 0;
         auto listingDone = [&] {
             return readAhead_ == ReadAhead::whileListing &&
                    listing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
         };
-        for (; early < paths.size() && !listingDone(); ++early) {
-            MigrationEntry& entry = entries_[early];
-            entry.sourcePath = std::move(paths[early]);
-            DiagnosticList diagnostics;
-            std::optional<LegacyPreset> preset = readLegacyPresetFile(entry.sourcePath, diagnostics);
-            if (!preset) {
-                entry.detail = reasonOf(diagnostics);
-                continue;
-            }
-            entry.name = preset->name;
-            if (preset->scope != 0) {
-                entry.status = MigrationStatus::keptSection;
-                continue;
-            }
-            mayMigrate[early] = true;
-        }
+        for (; early < entries_.size() && !listingDone(); ++early) readOutcome(early);
         TakenSets taken = listing.get();
         takenNames_ = std::move(taken.names);
         takenIds_ = std::move(taken.ids);
 
+        front_ = early;
+        back_ = entries_.size();
+        std::future<void> fromBack = std::async(std::launch::async, [this] { readOutcomesFromBack(); });
         for (std::size_t index = 0; index < entries_.size(); ++index) {
-            if (index >= early) {
-                entries_[index].sourcePath = std::move(paths[index]);
+            bool readBefore = index < early;
+            if (!readBefore) {
+                std::unique_lock lock(mutex_);
+                if (index < back_) {
+                    front_ = index + 1;  // this one is ours
+                } else {
+                    outcomeRead_.wait(lock, [&] { return readEarly_[index] != 0; });
+                    readBefore = true;
+                }
+            }
+            if (!readBefore) {
                 migrate(index);
-            } else if (mayMigrate[index]) {
+            } else if (mayMigrate_[index] != 0) {
                 if (takenNames_.contains(lowerAscii(entries_[index].name))) {
                     entries_[index].status = MigrationStatus::keptExisting;
                 } else {
                     migrate(index);
                 }
             }
+            decided_ = index + 1;
             if (group_.size() >= kPresetsPerGroup) commitGroup();
         }
         commitGroup();
+        fromBack.get();
         return std::move(entries_);
     }
 
@@ -147,6 +152,42 @@ private:
         std::string bank;
         StagedPreset preset;
     };
+
+    // Reads a legacy file for what decides its outcome, and drops the rest.
+    void readOutcome(std::size_t index) {
+        MigrationEntry& entry = entries_[index];
+        DiagnosticList diagnostics;
+        std::optional<LegacyPreset> preset = readLegacyPresetFile(entry.sourcePath, diagnostics);
+        if (!preset) {
+            entry.detail = reasonOf(diagnostics);
+            return;
+        }
+        entry.name = preset->name;
+        if (preset->scope != 0) {
+            entry.status = MigrationStatus::keptSection;
+            return;
+        }
+        mayMigrate_[index] = 1;
+    }
+
+    // The second thread: claims files from the back until it meets the front, which the run
+    // claims as it goes; an entry belongs to exactly one of them.
+    void readOutcomesFromBack() {
+        for (;;) {
+            std::size_t index = 0;
+            {
+                std::lock_guard lock(mutex_);
+                if (back_ <= front_) return;
+                index = --back_;
+            }
+            readOutcome(index);
+            {
+                std::lock_guard lock(mutex_);
+                readEarly_[index] = 1;
+            }
+            outcomeRead_.notify_all();
+        }
+    }
 
     void migrate(std::size_t index) {
         MigrationEntry& entry = entries_[index];
@@ -227,7 +268,8 @@ private:
 
             for (std::size_t failed : freed) {
                 const std::string lowered = lowerAscii(entries_[failed].name);
-                for (std::size_t k = failed + 1; k < entries_.size(); ++k) {
+                // Only entries already decided: those further on may still be being read.
+                for (std::size_t k = failed + 1; k < decided_; ++k) {
                     if (entries_[k].status == MigrationStatus::keptExisting && lowerAscii(entries_[k].name) == lowered) {
                         migrate(k);
                     }
@@ -238,6 +280,14 @@ private:
 
     platform::Path presetRoot_;
     ReadAhead readAhead_;
+    // Per entry; written by whichever thread owns the entry, read by the run once readEarly_ says so.
+    std::vector<char> mayMigrate_;
+    std::mutex mutex_;  // guards front_, back_ and readEarly_
+    std::condition_variable outcomeRead_;
+    std::size_t front_ = 0;  // entries below are claimed by the run
+    std::size_t back_ = 0;   // entries from here on are claimed by the second thread
+    std::vector<char> readEarly_;
+    std::size_t decided_ = 0;  // entries below have their outcome (or are in the group)
     std::set<std::string> takenNames_;
     TakenIds takenIds_;
     std::vector<MigrationEntry> entries_;
