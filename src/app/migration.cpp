@@ -153,21 +153,31 @@ private:
         StagedPreset preset;
     };
 
-    // Reads a legacy file for what decides its outcome, and drops the rest.
-    void readOutcome(std::size_t index) {
+    // Reads an entry's legacy file and records what decides its outcome: a file that does not
+    // read has failed and a section preset is kept, whatever the taken sets hold; any other
+    // preset is returned, as it may be migrated.
+    std::optional<LegacyPreset> readEntry(std::size_t index, DiagnosticList& diagnostics) {
         MigrationEntry& entry = entries_[index];
-        DiagnosticList diagnostics;
+        entry.status = MigrationStatus::failed;
+        entry.name.clear();
+        entry.detail.clear();
         std::optional<LegacyPreset> preset = readLegacyPresetFile(entry.sourcePath, diagnostics);
         if (!preset) {
             entry.detail = reasonOf(diagnostics);
-            return;
+            return std::nullopt;
         }
         entry.name = preset->name;
         if (preset->scope != 0) {
             entry.status = MigrationStatus::keptSection;
-            return;
+            return std::nullopt;
         }
-        mayMigrate_[index] = 1;
+        return preset;
+    }
+
+    // Reads a legacy file for what decides its outcome, and drops the rest.
+    void readOutcome(std::size_t index) {
+        DiagnosticList diagnostics;
+        mayMigrate_[index] = readEntry(index, diagnostics).has_value() ? 1 : 0;
     }
 
     // The second thread: claims files from the back until it meets the front, which the run
@@ -190,22 +200,10 @@ private:
     }
 
     void migrate(std::size_t index) {
-        MigrationEntry& entry = entries_[index];
-        entry.status = MigrationStatus::failed;
-        entry.name.clear();
-        entry.detail.clear();
         DiagnosticList diagnostics;
-
-        std::optional<LegacyPreset> preset = readLegacyPresetFile(entry.sourcePath, diagnostics);
-        if (!preset) {
-            entry.detail = reasonOf(diagnostics);
-            return;
-        }
-        entry.name = preset->name;
-        if (preset->scope != 0) {
-            entry.status = MigrationStatus::keptSection;
-            return;
-        }
+        std::optional<LegacyPreset> preset = readEntry(index, diagnostics);
+        if (!preset) return;
+        MigrationEntry& entry = entries_[index];
         std::string lowered = lowerAscii(preset->name);
         if (!takenNames_.insert(lowered).second) {
             entry.status = MigrationStatus::keptExisting;
