@@ -5,12 +5,13 @@ and reports the ratio and the tool's peak memory. Runs the tool twice: the secon
 everything, and is compared with the floor of reading the old and target bytes and hashing the
 target's files.
 
-    bench/migrate.py [--count 2000] [--max-sample-bytes 600000] [--work /tmp/orbi-bench]
+    bench/migrate.py [--count 2000] [--max-sample-bytes 600000] [--work /tmp/orbi-bench] [--repeat 3]
 """
 import argparse
 import os
 import pathlib
 import shutil
+import statistics
 import subprocess
 import sys
 import time
@@ -48,6 +49,7 @@ def main():
     ap.add_argument("--max-wavetable-frames", type=int, default=64)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--work", default="/tmp/orbi-bench")
+    ap.add_argument("--repeat", type=int, default=3)
     args = ap.parse_args()
 
     work = pathlib.Path(args.work)
@@ -64,34 +66,59 @@ def main():
     largest = max(p.stat().st_size for p in files)
     print(f"corpus: {len(files)} files, {total / 1e6:.1f} MB, largest {largest / 1e6:.2f} MB")
 
-    copy = work / "floor-copy"
-    shutil.rmtree(copy, ignore_errors=True)
-    start = time.perf_counter()
-    subprocess.run(["cp", "-r", str(legacy), str(copy)], check=True)
-    hash_all([copy / p.relative_to(legacy) for p in files])
-    floor = time.perf_counter() - start
-    shutil.rmtree(copy)
-
-    target = work / "target"
-    shutil.rmtree(target, ignore_errors=True)
+    # Fresh folders for every measurement and no deletions until the end: on ext4 without a
+    # journal, creating files soon after many were deleted costs far more (the allocator skips
+    # recently freed inodes), and a flush would also write out whatever the previous step left
+    # dirty. So the floor and the tool alternate, each after a sync and a pause.
+    runs = work / "runs"
+    shutil.rmtree(runs, ignore_errors=True)
+    runs.mkdir(parents=True)
     out = subprocess.DEVNULL
-    _, first, rss = timed([str(tool), "--from", str(legacy), "--to", str(target)], stdout=out)
     budget = 3 * largest / 1024 + 64 * 1024
-    print(f"floor (copy + hash): {floor:.2f} s")
-    print(f"first run: {first:.2f} s = {first / floor:.2f}x the floor (goal <= 2x); "
+
+    def settle():
+        os.sync()
+        time.sleep(2)
+
+    floors, firsts, rss = [], [], 0
+    for r in range(args.repeat):
+        copy = runs / f"copy-{r}"
+        settle()
+        start = time.perf_counter()
+        subprocess.run(["cp", "-r", str(legacy), str(copy)], check=True)
+        hash_all([copy / p.relative_to(legacy) for p in files])
+        floors.append(time.perf_counter() - start)
+        target = runs / f"target-{r}"
+        settle()
+        _, first, usage = timed([str(tool), "--from", str(legacy), "--to", str(target)], stdout=out)
+        firsts.append(first)
+        rss = max(rss, usage)
+        print(f"  floor (copy + hash) {floors[-1]:.2f} s, first run {first:.2f} s = {first / floors[-1]:.2f}x")
+    ratios = sorted(f / c for f, c in zip(firsts, floors))
+    print(f"first run: median {statistics.median(firsts):.2f} s, ratio median {statistics.median(ratios):.2f}x "
+          f"(range {ratios[0]:.2f}-{ratios[-1]:.2f}; goal <= 2x); "
           f"peak RSS {rss / 1024:.1f} MiB (goal <= {budget / 1024:.1f} MiB)")
 
     target_files, target_total = tree_bytes(target)
-    start = time.perf_counter()
-    for p in files + target_files:
-        with open(p, "rb") as f:
-            while f.read(1 << 20):
-                pass
-    hash_all(target_files)
-    floor2 = time.perf_counter() - start
-    _, second, rss2 = timed([str(tool), "--from", str(legacy), "--to", str(target)], stdout=out)
-    print(f"second run floor (read old and target, hash target {target_total / 1e6:.1f} MB): {floor2:.2f} s")
-    print(f"second run: {second:.2f} s = {second / floor2:.2f}x its floor (goal <= 2x); peak RSS {rss2 / 1024:.1f} MiB")
+    floors2, seconds, rss2 = [], [], 0
+    for r in range(args.repeat):
+        settle()
+        start = time.perf_counter()
+        for p in files + target_files:
+            with open(p, "rb") as f:
+                while f.read(1 << 20):
+                    pass
+        hash_all(target_files)
+        floors2.append(time.perf_counter() - start)
+        _, second, usage = timed([str(tool), "--from", str(legacy), "--to", str(target)], stdout=out)
+        seconds.append(second)
+        rss2 = max(rss2, usage)
+    ratios2 = sorted(s / c for s, c in zip(seconds, floors2))
+    print(f"second run floor (read old and target, hash target {target_total / 1e6:.1f} MB): "
+          f"median {statistics.median(floors2):.2f} s")
+    print(f"second run: median {statistics.median(seconds):.2f} s, ratio median {statistics.median(ratios2):.2f}x "
+          f"(range {ratios2[0]:.2f}-{ratios2[-1]:.2f}; goal <= 2x); peak RSS {rss2 / 1024:.1f} MiB")
+    shutil.rmtree(runs)
 
 
 if __name__ == "__main__":

@@ -85,6 +85,11 @@ TakenSets listTaken(const platform::Path& presetRoot) {
     return taken;
 }
 
+// How far the second thread may read and convert ahead of the run: converted presets wait in
+// memory with their assets until the run saves them.
+constexpr std::size_t kPreparedAhead = 8;
+constexpr std::size_t kPreparedAheadBytes = std::size_t{16} << 20;
+
 class MigrationRun {
 public:
     MigrationRun(platform::Path presetRoot, ReadAhead readAhead)
@@ -93,17 +98,16 @@ public:
     // The target is listed on a thread of its own while the legacy files are found and read:
     // the two are independent, and on a rerun each is about half the work. Until the listing is
     // done, a legacy file is read only for what decides its outcome (whether it reads, its name,
-    // its scope); after it, a second thread goes on doing that from the last file backwards while
-    // this one works from the front. A file read that way which turns out to need migrating is
-    // read again in full. The outcome of every file is decided here, in path order, against the
-    // taken sets either way, so the report does not depend on which files were read early.
+    // its scope), and one that turns out to need migrating is read again in full. After it, a
+    // second thread reads and converts the files a few ahead of the run, which saves them. The
+    // outcome of every file is decided here, in path order, against the taken sets either way,
+    // so the report does not depend on which thread read a file or when.
     std::vector<MigrationEntry> run(const platform::Path& legacyFolder) {
         std::future<TakenSets> listing = std::async(std::launch::async, listTaken, presetRoot_);
         std::vector<platform::Path> paths = findLegacyPresets(legacyFolder);
         entries_.resize(paths.size());
         for (std::size_t i = 0; i < paths.size(); ++i) entries_[i].sourcePath = std::move(paths[i]);
         mayMigrate_.assign(entries_.size(), 0);
-        readEarly_.assign(entries_.size(), 0);
 
         std::size_t early = 0;
         auto listingDone = [&] {
@@ -112,37 +116,33 @@ public:
         };
         for (; early < entries_.size() && !listingDone(); ++early) readOutcome(early);
         TakenSets taken = listing.get();
+        targetNames_ = taken.names;
         takenNames_ = std::move(taken.names);
         takenIds_ = std::move(taken.ids);
 
-        front_ = early;
-        back_ = entries_.size();
-        std::future<void> fromBack = std::async(std::launch::async, [this] { readOutcomesFromBack(); });
+        prepared_.resize(kPreparedAhead);
+        preparedDone_.assign(kPreparedAhead, 0);
+        nextToPrepare_ = early;
+        consumed_ = early;
+        std::future<void> ahead = std::async(std::launch::async, [this] { prepareAhead(); });
         for (std::size_t index = 0; index < entries_.size(); ++index) {
-            bool readBefore = index < early;
-            if (!readBefore) {
-                std::unique_lock lock(mutex_);
-                if (index < back_) {
-                    front_ = index + 1;  // this one is ours
-                } else {
-                    outcomeRead_.wait(lock, [&] { return readEarly_[index] != 0; });
-                    readBefore = true;
+            if (index < early) {
+                if (mayMigrate_[index] != 0) {
+                    if (takenNames_.contains(lowerAscii(entries_[index].name))) {
+                        entries_[index].status = MigrationStatus::keptExisting;
+                    } else {
+                        migrate(index);
+                    }
                 }
-            }
-            if (!readBefore) {
-                migrate(index);
-            } else if (mayMigrate_[index] != 0) {
-                if (takenNames_.contains(lowerAscii(entries_[index].name))) {
-                    entries_[index].status = MigrationStatus::keptExisting;
-                } else {
-                    migrate(index);
-                }
+            } else {
+                Prepared prepared = takePrepared(index);
+                settle(index, prepared);
             }
             decided_ = index + 1;
             if (group_.size() >= kPresetsPerGroup) commitGroup();
         }
         commitGroup();
-        fromBack.get();
+        ahead.get();
         return std::move(entries_);
     }
 
@@ -151,6 +151,19 @@ private:
         std::size_t entry;
         std::string bank;
         StagedPreset preset;
+    };
+
+    // A legacy file read and, when it may be migrated under a name the target does not hold,
+    // converted under the id its name alone gives.
+    struct Prepared {
+        bool mayMigrate = false;
+        bool converted = false;
+        std::string bank;
+        std::string provisionalId;
+        InstanceDocument instance;
+        Package package;
+        DiagnosticList diagnostics;
+        std::size_t bytes = 0;  // the assets' bytes held until the preset is saved
     };
 
     // Reads an entry's legacy file and records what decides its outcome: a file that does not
@@ -180,50 +193,110 @@ private:
         mayMigrate_[index] = readEntry(index, diagnostics).has_value() ? 1 : 0;
     }
 
-    // The second thread: claims files from the back until it meets the front, which the run
-    // claims as it goes; an entry belongs to exactly one of them.
-    void readOutcomesFromBack() {
+    // Safe on either thread for an entry it owns: it reads only the target's names, which do
+    // not change once listed. A name the target holds is kept whatever else happens, so such a
+    // preset is not converted.
+    Prepared prepare(std::size_t index) {
+        Prepared prepared;
+        std::optional<LegacyPreset> preset = readEntry(index, prepared.diagnostics);
+        if (!preset) return prepared;
+        prepared.mayMigrate = true;
+        if (targetNames_.contains(lowerAscii(preset->name))) return prepared;
+        prepared.converted = true;
+        prepared.bank = bankForCategory(preset->category);
+        prepared.provisionalId = presetSlug(preset->name);
+        convertLegacyPreset(prepared.instance, prepared.package, std::move(*preset), prepared.provisionalId,
+                            prepared.diagnostics);
+        for (const PackageAsset& asset : prepared.package.assets) prepared.bytes += asset.data.size();
+        return prepared;
+    }
+
+    // Whether the next entry may be claimed: claimed entries are prepared and held until the run
+    // takes them, so both threads stay within a few entries and bytes of the run.
+    bool mayClaim() const {
+        return nextToPrepare_ < entries_.size() && nextToPrepare_ < consumed_ + kPreparedAhead &&
+               bytesAhead_ < kPreparedAheadBytes;
+    }
+
+    // Prepares a claimed entry outside the lock and hands it over; called and returns with the lock held.
+    void prepareClaimed(std::unique_lock<std::mutex>& lock) {
+        const std::size_t index = nextToPrepare_++;
+        lock.unlock();
+        Prepared prepared = prepare(index);
+        lock.lock();
+        bytesAhead_ += prepared.bytes;
+        prepared_[index % kPreparedAhead] = std::move(prepared);
+        preparedDone_[index % kPreparedAhead] = 1;
+        entryPrepared_.notify_all();
+    }
+
+    // The second thread: claims the next entries in path order as long as it may.
+    void prepareAhead() {
+        std::unique_lock lock(mutex_);
         for (;;) {
-            std::size_t index = 0;
-            {
-                std::lock_guard lock(mutex_);
-                if (back_ <= front_) return;
-                index = --back_;
-            }
-            readOutcome(index);
-            {
-                std::lock_guard lock(mutex_);
-                readEarly_[index] = 1;
-            }
-            outcomeRead_.notify_all();
+            preparedTaken_.wait(lock, [&] { return nextToPrepare_ >= entries_.size() || mayClaim(); });
+            if (nextToPrepare_ >= entries_.size()) return;
+            prepareClaimed(lock);
         }
     }
 
+    // The entry, once prepared. While the second thread is still at it, this thread prepares the
+    // next unclaimed entry rather than wait, so on a rerun the two share the reading.
+    Prepared takePrepared(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        const std::size_t slot = index % kPreparedAhead;
+        while (preparedDone_[slot] == 0) {
+            if (mayClaim()) {
+                prepareClaimed(lock);
+            } else {
+                entryPrepared_.wait(lock);
+            }
+        }
+        Prepared prepared = std::move(prepared_[slot]);
+        preparedDone_[slot] = 0;
+        bytesAhead_ -= prepared.bytes;
+        consumed_ = index + 1;
+        lock.unlock();
+        preparedTaken_.notify_all();
+        return prepared;
+    }
+
     void migrate(std::size_t index) {
-        DiagnosticList diagnostics;
-        std::optional<LegacyPreset> preset = readEntry(index, diagnostics);
-        if (!preset) return;
+        Prepared prepared = prepare(index);
+        settle(index, prepared);
+    }
+
+    // Decides a prepared entry against the taken sets and stages its preset.
+    void settle(std::size_t index, Prepared& prepared) {
+        if (!prepared.mayMigrate) return;
         MigrationEntry& entry = entries_[index];
-        std::string lowered = lowerAscii(preset->name);
+        std::string lowered = lowerAscii(entry.name);
         if (!takenNames_.insert(lowered).second) {
             entry.status = MigrationStatus::keptExisting;
             return;
         }
+        if (!prepared.converted) {
+            // The target's names never leave the taken set, so this cannot happen; read it
+            // again in full rather than lose the preset.
+            takenNames_.erase(lowered);
+            migrate(index);
+            return;
+        }
 
-        std::string bank = bankForCategory(preset->category);
-        std::string id = uniquePresetId(bank, presetSlug(preset->name), takenIds_);
-
-        InstanceDocument instance;
-        Package package;
-        convertLegacyPreset(instance, package, std::move(*preset), id, diagnostics);
-        std::optional<StagedPreset> staged = stagePreset(presetRoot_, bank, package, diagnostics, false);
+        std::string id = uniquePresetId(prepared.bank, prepared.provisionalId, takenIds_);
+        if (id != prepared.provisionalId) {
+            prepared.instance.id = id;
+            prepared.package.document = writeInstanceDocument(prepared.instance);
+        }
+        DiagnosticList& diagnostics = prepared.diagnostics;
+        std::optional<StagedPreset> staged = stagePreset(presetRoot_, prepared.bank, prepared.package, diagnostics, false);
         if (!staged) {
             takenNames_.erase(lowered);
             entry.detail = reasonOf(diagnostics);
             return;
         }
-        takenIds_.insert({bank, id});
-        group_.push_back({index, std::move(bank), std::move(*staged)});
+        takenIds_.insert({prepared.bank, id});
+        group_.push_back({index, std::move(prepared.bank), std::move(*staged)});
     }
 
     // Flushes the group's temporary files, renames each over its final name in run order, then
@@ -278,14 +351,19 @@ private:
 
     platform::Path presetRoot_;
     ReadAhead readAhead_;
-    // Per entry; written by whichever thread owns the entry, read by the run once readEarly_ says so.
-    std::vector<char> mayMigrate_;
-    std::mutex mutex_;  // guards front_, back_ and readEarly_
-    std::condition_variable outcomeRead_;
-    std::size_t front_ = 0;  // entries below are claimed by the run
-    std::size_t back_ = 0;   // entries from here on are claimed by the second thread
-    std::vector<char> readEarly_;
+    std::vector<char> mayMigrate_;  // for the entries read while the target was listed
+    std::mutex mutex_;  // guards the claims and slots below, down to prepared_
+    std::condition_variable entryPrepared_;
+    std::condition_variable preparedTaken_;
+    std::size_t nextToPrepare_ = 0;  // entries below are claimed by one of the threads
+    std::size_t consumed_ = 0;       // entries below are taken by the run
+    std::size_t bytesAhead_ = 0;
+    // Entries claimed and not yet taken lie in [consumed_, consumed_ + kPreparedAhead), so each
+    // has a slot of its own: index % kPreparedAhead.
+    std::vector<char> preparedDone_;
+    std::vector<Prepared> prepared_;  // a slot is written by the thread that claimed its entry
     std::size_t decided_ = 0;  // entries below have their outcome (or are in the group)
+    std::set<std::string> targetNames_;  // the target's own, for the second thread
     std::set<std::string> takenNames_;
     TakenIds takenIds_;
     std::vector<MigrationEntry> entries_;
