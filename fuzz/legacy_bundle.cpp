@@ -1,5 +1,6 @@
 // Fuzzes the legacy bundle reader: no input may crash it, a bundle that gives no preset has an
-// error to show for it, and a preset carries only files of its two folders.
+// error to show for it, a preset carries only files of its two folders, and a read without the
+// carried files gives the same result and the same preset otherwise.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,16 @@ namespace {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orbi::DiagnosticList diagnostics;
     std::optional<orbi::LegacyPreset> preset = orbi::readLegacyBundle(std::span(data, size), diagnostics);
+    orbi::DiagnosticList documentOnlyDiagnostics;
+    std::optional<orbi::LegacyPreset> documentOnly =
+        orbi::readLegacyBundle(std::span(data, size), documentOnlyDiagnostics, orbi::BundleFiles::skip);
+    if (preset.has_value() != documentOnly.has_value()) fail("the document-only read differs in result");
+    if (orbi::firstError(diagnostics) != orbi::firstError(documentOnlyDiagnostics)) fail("the document-only read differs in error");
+    if (documentOnly) {
+        if (!documentOnly->bundleFiles.empty()) fail("the document-only read carried files");
+        documentOnly->bundleFiles = preset->bundleFiles;
+        if (!(*documentOnly == *preset)) fail("the document-only read differs in the preset");
+    }
     if (!preset) {
         if (!orbi::firstError(diagnostics)) fail("no preset and no error");
         return 0;

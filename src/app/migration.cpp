@@ -166,15 +166,20 @@ private:
         std::size_t bytes = 0;  // the assets' bytes held until the preset is saved
     };
 
-    // Reads an entry's legacy file and records what decides its outcome: a file that does not
-    // read has failed and a section preset is kept, whatever the taken sets hold; any other
-    // preset is returned, as it may be migrated.
-    std::optional<LegacyPreset> readEntry(std::size_t index, DiagnosticList& diagnostics) {
+    using FileBytes = std::optional<std::vector<std::uint8_t>>;
+
+    // Reads an entry's legacy file (unless `bytes` holds it already) and records what decides
+    // its outcome: a file that does not read has failed and a section preset is kept, whatever
+    // the taken sets hold; any other preset is returned, as it may be migrated.
+    std::optional<LegacyPreset> readEntry(std::size_t index, FileBytes& bytes, BundleFiles files,
+                                          DiagnosticList& diagnostics) {
         MigrationEntry& entry = entries_[index];
         entry.status = MigrationStatus::failed;
         entry.name.clear();
         entry.detail.clear();
-        std::optional<LegacyPreset> preset = readLegacyPresetFile(entry.sourcePath, diagnostics);
+        if (!bytes) bytes = readFileBytes(entry.sourcePath, diagnostics);
+        std::optional<LegacyPreset> preset;
+        if (bytes) preset = readLegacyPreset(entry.sourcePath, *bytes, diagnostics, files);
         if (!preset) {
             entry.detail = reasonOf(diagnostics);
             return std::nullopt;
@@ -190,18 +195,31 @@ private:
     // Reads a legacy file for what decides its outcome, and drops the rest.
     void readOutcome(std::size_t index) {
         DiagnosticList diagnostics;
-        mayMigrate_[index] = readEntry(index, diagnostics).has_value() ? 1 : 0;
+        FileBytes bytes;
+        mayMigrate_[index] = readEntry(index, bytes, BundleFiles::skip, diagnostics).has_value() ? 1 : 0;
     }
 
     // Safe on either thread for an entry it owns: it reads only the target's names, which do
     // not change once listed. A name the target holds is kept whatever else happens, so such a
-    // preset is not converted.
+    // preset is not converted, and its bundle's carried files are not needed: when the target
+    // holds any names, a bundle is read first without them.
     Prepared prepare(std::size_t index) {
         Prepared prepared;
-        std::optional<LegacyPreset> preset = readEntry(index, prepared.diagnostics);
+        FileBytes bytes;
+        const bool documentFirst = !targetNames_.empty() && isBundlePath(entries_[index].sourcePath);
+        std::optional<LegacyPreset> preset =
+            readEntry(index, bytes, documentFirst ? BundleFiles::skip : BundleFiles::read, prepared.diagnostics);
         if (!preset) return prepared;
+        if (targetNames_.contains(lowerAscii(preset->name))) {
+            prepared.mayMigrate = true;
+            return prepared;
+        }
+        if (documentFirst) {
+            prepared.diagnostics.clear();
+            preset = readEntry(index, bytes, BundleFiles::read, prepared.diagnostics);
+            if (!preset) return prepared;  // the same bytes: the outcome does not change
+        }
         prepared.mayMigrate = true;
-        if (targetNames_.contains(lowerAscii(preset->name))) return prepared;
         prepared.converted = true;
         prepared.bank = bankForCategory(preset->category);
         prepared.provisionalId = presetSlug(preset->name);

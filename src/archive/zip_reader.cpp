@@ -59,6 +59,11 @@ bool isSafeEntryName(std::string_view name) {
 
 std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
                                              const ZipLimits& limits) {
+    return readZip(bytes, diagnostics, limits, nullptr);
+}
+
+std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
+                                             const ZipLimits& limits, ZipEntryFilter wanted) {
     const std::uint8_t* const base = bytes.data();
     const std::uint64_t length = bytes.size();
     auto fail = [&](std::string_view code, std::string message, std::string path = {}) {
@@ -146,6 +151,7 @@ std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes
             skip(text::kCodeMethod, str(text::kSkipMethod));
             continue;
         }
+        if (wanted != nullptr && !wanted(name)) continue;
         if (std::uint64_t{localOffset} + kLocalHeaderSize > length || read32(base + localOffset) != kLocalSignature) {
             skip(text::kCodeDamagedEntry, str(text::kSkipDamagedHeader));
             continue;

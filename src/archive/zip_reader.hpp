@@ -19,6 +19,13 @@ namespace orbi {
 std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
                                              const ZipLimits& limits);
 
+// The same with only the entries whose name `wanted` accepts: every central directory check and
+// its finding stays as above, but an entry turned down is left out once its name, flags and
+// method have been judged, without looking at its data (so its data's warnings do not arise).
+using ZipEntryFilter = bool (*)(std::string_view name);
+std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
+                                             const ZipLimits& limits, ZipEntryFilter wanted);
+
 // A name that stays inside the archive: 1 to 65,535 bytes, no leading "/", no backslash, no ":"
 // as second byte, no ".." segment, no byte below 0x20. Shared by the reader and the writer.
 bool isSafeEntryName(std::string_view name);

@@ -41,8 +41,6 @@ bool hasExtension(const platform::Path& path, std::string_view asciiExtension) {
                       [](NativeChar a, char b) { return a == static_cast<NativeChar>(b); });
 }
 
-bool isBundlePath(const platform::Path& path) { return hasExtension(path, ".obsz"); }
-
 bool isLegacyPresetPath(const platform::Path& path) {
     return hasExtension(path, ".obpreset") || isBundlePath(path);
 }
@@ -68,6 +66,8 @@ struct OpenFolder {
 };
 
 }  // namespace
+
+bool isBundlePath(const platform::Path& path) { return hasExtension(path, ".obsz"); }
 
 std::vector<platform::Path> findLegacyPresets(const platform::Path& folder) {
     std::vector<platform::Path> found;
@@ -101,9 +101,14 @@ std::vector<platform::Path> findLegacyPresets(const platform::Path& folder) {
 std::optional<LegacyPreset> readLegacyPresetFile(const platform::Path& path, DiagnosticList& diagnostics) {
     std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(path, diagnostics);
     if (!bytes) return std::nullopt;
-    if (isBundlePath(path)) return readLegacyBundle(*bytes, diagnostics);
+    return readLegacyPreset(path, *bytes, diagnostics, BundleFiles::read);
+}
 
-    LegacyPreset preset = readLegacyDocument(*bytes);
+std::optional<LegacyPreset> readLegacyPreset(const platform::Path& path, std::span<const std::uint8_t> bytes,
+                                             DiagnosticList& diagnostics, BundleFiles files) {
+    if (isBundlePath(path)) return readLegacyBundle(bytes, diagnostics, files);
+
+    LegacyPreset preset = readLegacyDocument(bytes);
     if (!preset.name.empty()) return preset;
     addError(diagnostics, std::string(legacy_text::kNotAPresetCode), "",
              platform::pathToUtf8(path.filename()) + std::string(legacy_text::kNotAPresetSuffix));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "documents/diagnostics.hpp"
+#include "legacy/legacy_bundle.hpp"
 #include "legacy/legacy_preset.hpp"
 #include "platform/platform.hpp"
 
@@ -19,6 +20,11 @@ std::vector<platform::Path> findLegacyPresets(const platform::Path& folder);
 // A .obsz file is read as a bundle; any other as a bare document, which must have a name
 // ("not-a-preset" otherwise, naming the file). A file that cannot be read is "unreadable".
 std::optional<LegacyPreset> readLegacyPresetFile(const platform::Path& path, DiagnosticList& diagnostics);
+// The same for a file's bytes already read; `files` applies to a bundle.
+std::optional<LegacyPreset> readLegacyPreset(const platform::Path& path, std::span<const std::uint8_t> bytes,
+                                             DiagnosticList& diagnostics, BundleFiles files);
+// Whether the file is read as a bundle: a .obsz extension in any ASCII case.
+bool isBundlePath(const platform::Path& path);
 
 // The whole file; nothing with an "unreadable" error naming the full path when it cannot be read.
 std::optional<std::vector<std::uint8_t>> readFileBytes(const platform::Path& path, DiagnosticList& diagnostics);

@@ -21,10 +21,19 @@ constexpr std::string_view kSampleFolder = "samples/";
 
 // A bare folder name ("samples/") counts too; such an entry is carried like any other.
 bool isCarriedFile(std::string_view name) { return name.starts_with(kWavetableFolder) || name.starts_with(kSampleFolder); }
+
+bool isBundleDocument(std::string_view name) { return name == legacy_text::kBundleDocumentName; }
 }  // namespace
 
 std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics) {
-    std::optional<std::vector<ZipEntry>> entries = readZip(bytes, diagnostics, ZipLimits{});
+    return readLegacyBundle(bytes, diagnostics, BundleFiles::read);
+}
+
+std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
+                                             BundleFiles files) {
+    std::optional<std::vector<ZipEntry>> entries =
+        files == BundleFiles::read ? readZip(bytes, diagnostics, ZipLimits{})
+                                   : readZip(bytes, diagnostics, ZipLimits{}, isBundleDocument);
     if (!entries) return std::nullopt;
 
     std::optional<LegacyPreset> preset;

@@ -134,6 +134,14 @@ TEST_F(Migration, SecondRunKeepsEverythingAndChangesNoByte) {
                              "\n0 migrated, 2 failed, 6 kept.\n");
     EXPECT_EQ(again.status, 1);
     EXPECT_EQ(filesUnder(target / "root"), before);
+
+    // A package removed by hand comes back the same, carried audio and all, while the presets
+    // still there are kept.
+    fs::remove(target / "root/orbitrone/bass/wobble.orbi");
+    ToolResult third = run();
+    EXPECT_NE(third.out.find("  migrated  Wobble  (user:bass/wobble)\n"), std::string::npos) << third.out;
+    EXPECT_NE(third.out.find("\n1 migrated, 2 failed, 5 kept.\n"), std::string::npos) << third.out;
+    EXPECT_EQ(filesUnder(target / "root"), before);
 }
 
 TEST_F(Migration, HandPlacedPresetsTakeNamesAndIds) {

@@ -152,6 +152,11 @@ TEST(ZipReader, SizeLimitsCountEveryHeaderReached) {
     r = read(test::buildZip(a), limits);
     EXPECT_FALSE(r.entries);
     EXPECT_EQ(r.diagnostics, DiagnosticList{error(text::kCodeTooLarge, text::kUnpacksTooLarge, "/a")});
+
+    // Entries left out by a filter still count, and the archive still fails as a whole.
+    DiagnosticList filtered;
+    EXPECT_FALSE(readZip(test::buildZip(a), filtered, limits, [](std::string_view) { return false; }));
+    EXPECT_EQ(filtered, r.diagnostics);
 }
 
 TEST(ZipReader, SkippedEntriesInOrderOthersKept) {
@@ -231,6 +236,17 @@ TEST(ZipReader, SkippedEntriesInOrderOthersKept) {
     want.push_back(warning(text::kCodeDamagedEntry, "Cannot decompress: wrong size; skipped", "/less"));
     want.push_back(warning(text::kCodeDamagedEntry, "Cannot decompress: invalid block type; skipped", "/broken"));
     EXPECT_EQ(r.diagnostics, want);
+
+    // A filter keeps every finding about names, flags and methods (a duplicate of a left-out
+    // entry is still a duplicate) and drops only the findings about the left-out entries' data.
+    DiagnosticList filtered;
+    const auto some = readZip(archive, filtered, ZipLimits{},
+                              [](std::string_view name) { return name == "keep2" || name == "flipped" || name == "enc"; });
+    ASSERT_TRUE(some);
+    EXPECT_EQ(names(*some), (std::vector<std::string>{"keep2"}));
+    DiagnosticList wantFiltered(want.begin(), want.begin() + 13);
+    wantFiltered.push_back(warning(text::kCodeChecksum, text::kSkipChecksum, "/flipped"));
+    EXPECT_EQ(filtered, wantFiltered);
 }
 
 TEST(ZipReader, DataRunningPastTheArchive) {

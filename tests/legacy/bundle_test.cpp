@@ -2,6 +2,8 @@
 // name, the carried wavetables/ and samples/ files, and the reasons a bundle is no preset.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "archive/archive_messages.hpp"
 #include "legacy/legacy_bundle.hpp"
 #include "legacy/legacy_messages.hpp"
@@ -105,6 +107,42 @@ TEST(LegacyBundle, WithoutItsDocumentOrNotAZipItIsNoPreset) {
     EXPECT_FALSE(readLegacyBundle(bytesOf(kDocument), diagnostics));
     ASSERT_TRUE(firstError(diagnostics));
     EXPECT_NE(*firstError(diagnostics), missing.message);
+}
+
+TEST(LegacyBundle, WithoutItsCarriedFilesItReadsTheSame) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
+    std::vector<std::vector<std::uint8_t>> bundles = {
+        pythonZip({{"wavetables/a.wav", kWave}, {"preset.obpreset", kDocument}, {"samples/b.wav", "sample bytes"}}),
+        pythonZip({{"preset.obpreset", R"({"name": "First"})"}, {"preset.obpreset", R"({"name": "Second"})"}}),
+        pythonZip({{"wavetables/a.wav", kWave}}),
+        pythonZip({{"preset.obpreset", "not json"}}),
+        bytesOf(kDocument),
+    };
+    // A carried file whose stored bytes are damaged: the full read skips it with a warning.
+    std::vector<std::uint8_t> damaged =
+        pythonZip({{"preset.obpreset", kDocument}, {"samples/b.wav", "sample bytes"}}, false);
+    const std::string stored = "sample bytes";
+    auto at = std::search(damaged.begin(), damaged.end(), stored.begin(), stored.end());
+    ASSERT_NE(at, damaged.end());
+    *at ^= 0x20;
+    bundles.push_back(damaged);
+
+    for (std::size_t i = 0; i < bundles.size(); ++i) {
+        DiagnosticList full, documentOnly;
+        std::optional<LegacyPreset> all = readLegacyBundle(bundles[i], full, BundleFiles::read);
+        std::optional<LegacyPreset> some = readLegacyBundle(bundles[i], documentOnly, BundleFiles::skip);
+        ASSERT_EQ(all.has_value(), some.has_value()) << i;
+        EXPECT_EQ(firstError(full), firstError(documentOnly)) << i;
+        if (!all) continue;
+        EXPECT_TRUE(some->bundleFiles.empty()) << i;
+        all->bundleFiles.clear();
+        EXPECT_EQ(*all, *some) << i;
+    }
+    DiagnosticList full, documentOnly;
+    EXPECT_TRUE(readLegacyBundle(damaged, full, BundleFiles::read));
+    EXPECT_TRUE(readLegacyBundle(damaged, documentOnly, BundleFiles::skip));
+    EXPECT_EQ(full.size(), 1u);
+    EXPECT_TRUE(documentOnly.empty());
 }
 
 TEST(LegacyBundle, MadeByTheZipCommand) {
