@@ -4,26 +4,15 @@
 // references agree with each other.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 
 #include "convert/apply_instance.hpp"
 #include "library/package.hpp"
+#include "support/fuzz_check.hpp"
+
+using orbi::fuzz::fail;
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-bool hasError(const orbi::DiagnosticList& list) {
-    for (const orbi::Diagnostic& d : list) {
-        if (d.severity == orbi::Severity::Error) return true;
-    }
-    return false;
-}
 
 void check(const orbi::LegacyPreset& preset, bool allowSections) {
     if (preset.name.empty()) fail("an applied preset has no name");
@@ -51,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", packageDiagnostics,
                                      orbi::ZipLimits{});
     if (!package) {
-        if (!hasError(packageDiagnostics)) fail("a package was refused without an error");
+        if (!orbi::firstError(packageDiagnostics)) fail("a package was refused without an error");
         return 0;
     }
     for (bool allowSections : {false, true}) {
@@ -59,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         orbi::ApplySideRecord side;
         auto preset = orbi::applyInstanceDocument(side, *package, allowSections, diagnostics);
         if (!preset) {
-            if (!hasError(diagnostics)) fail("applying gave nothing without an error");
+            if (!orbi::firstError(diagnostics).has_value()) fail("applying gave nothing without an error");
             continue;
         }
         check(*preset, allowSections);

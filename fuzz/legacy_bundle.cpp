@@ -3,19 +3,13 @@
 // carried files gives the same result and the same preset otherwise.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 
 #include "documents/diagnostics.hpp"
 #include "legacy/legacy_bundle.hpp"
+#include "support/fuzz_check.hpp"
 
-namespace {
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-}  // namespace
+using orbi::fuzz::fail;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orbi::DiagnosticList diagnostics;

@@ -3,8 +3,6 @@
 // own acceptor accepts, less those holding a zero byte or nested deeper than the limit.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 #include <string_view>
 
@@ -12,13 +10,11 @@
 
 #include "legacy/legacy_document.hpp"
 #include "legacy/legacy_json.hpp"
+#include "support/fuzz_check.hpp"
+
+using orbi::fuzz::fail;
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 // Deepest nesting of an accepted JSON text (brackets inside strings do not count).
 std::size_t nesting(std::string_view text) {

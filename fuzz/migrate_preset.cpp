@@ -17,13 +17,11 @@
 #include "legacy/legacy_bundle.hpp"
 #include "legacy/legacy_document.hpp"
 #include "library/package.hpp"
+#include "support/fuzz_check.hpp"
+
+using orbi::fuzz::fail;
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 std::vector<std::uint8_t> convertAndWrite(const orbi::LegacyPreset& preset) {
     orbi::InstanceDocument instance;

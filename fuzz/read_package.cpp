@@ -4,27 +4,16 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "library/package.hpp"
+#include "support/fuzz_check.hpp"
+
+using orbi::fuzz::fail;
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-bool hasError(const orbi::DiagnosticList& list) {
-    for (const orbi::Diagnostic& d : list) {
-        if (d.severity == orbi::Severity::Error) return true;
-    }
-    return false;
-}
 
 std::vector<const orbi::PackageAsset*> byName(const std::vector<orbi::PackageAsset>& assets) {
     std::vector<const orbi::PackageAsset*> sorted;
@@ -39,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const orbi::ZipLimits limits;
     orbi::DiagnosticList diagnostics;
     auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", diagnostics, limits);
-    if (package.has_value() == hasError(diagnostics)) fail("a result and an error disagree");
+    if (package.has_value() == orbi::firstError(diagnostics).has_value()) fail("a result and an error disagree");
     if (!package) return 0;
     for (const orbi::PackageAsset& asset : package->assets) {
         if (!orbi::isAssetName(asset.name)) fail("an asset read under a name that is no digest");

@@ -7,21 +7,11 @@
 #include "archive/zip_reader.hpp"
 #include "archive/zip_writer.hpp"
 
-namespace {
-
-bool hasError(const orbi::DiagnosticList& list) {
-    for (const auto& d : list)
-        if (d.severity == orbi::Severity::Error) return true;
-    return false;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orbi::DiagnosticList diagnostics;
     const orbi::ZipLimits limits;
     const auto entries = orbi::readZip(std::span(data, size), diagnostics, limits);
-    if (entries.has_value() == hasError(diagnostics)) std::abort();
+    if (entries.has_value() == orbi::firstError(diagnostics).has_value()) std::abort();
     if (!entries) return 0;
 
     orbi::DiagnosticList writeDiagnostics;

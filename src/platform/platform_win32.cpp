@@ -2,12 +2,6 @@
 // Every file operation goes through a "\\?\" path, so Windows neither trims a trailing dot or
 // space nor reads a name such as CON as a device, and long paths work; names that ordinary
 // programs could not reach that way are refused when a folder is created or a file is renamed.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <shellapi.h>
 

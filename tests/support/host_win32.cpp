@@ -1,12 +1,6 @@
 // The test host on Windows: the tool is started with CreateProcessW, with a wide command line
 // quoted the way CommandLineToArgvW splits it, an environment block of its own, and its standard
 // output and error redirected to files.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>
