@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <future>
 #include <mutex>
 #include <set>
@@ -125,6 +126,12 @@ public:
         nextToPrepare_ = early;
         consumed_ = early;
         std::future<void> ahead = std::async(std::launch::async, [this] { prepareAhead(); });
+        // Should this thread leave by an exception, the second one must not wait for it forever:
+        // the future's destructor waits for the thread.
+        struct StopAhead {
+            MigrationRun& run;
+            ~StopAhead() { run.stopAhead(); }
+        } stopAhead{*this};
         for (std::size_t index = 0; index < entries_.size(); ++index) {
             if (index < early) {
                 if (mayMigrate_[index] != 0) {
@@ -164,6 +171,7 @@ private:
         Package package;
         DiagnosticList diagnostics;
         std::size_t bytes = 0;  // the assets' bytes held until the preset is saved
+        std::exception_ptr failure;  // what preparing threw, to be rethrown by the run
     };
 
     using FileBytes = std::optional<std::vector<std::uint8_t>>;
@@ -240,7 +248,12 @@ private:
     void prepareClaimed(std::unique_lock<std::mutex>& lock) {
         const std::size_t index = nextToPrepare_++;
         lock.unlock();
-        Prepared prepared = prepare(index);
+        Prepared prepared;
+        try {
+            prepared = prepare(index);
+        } catch (...) {
+            prepared.failure = std::current_exception();
+        }
         lock.lock();
         bytesAhead_ += prepared.bytes;
         prepared_[index % kPreparedAhead] = std::move(prepared);
@@ -252,10 +265,18 @@ private:
     void prepareAhead() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            preparedTaken_.wait(lock, [&] { return nextToPrepare_ >= entries_.size() || mayClaim(); });
-            if (nextToPrepare_ >= entries_.size()) return;
+            preparedTaken_.wait(lock, [&] { return stopping_ || nextToPrepare_ >= entries_.size() || mayClaim(); });
+            if (stopping_ || nextToPrepare_ >= entries_.size()) return;
             prepareClaimed(lock);
         }
+    }
+
+    void stopAhead() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        preparedTaken_.notify_all();
     }
 
     // The entry, once prepared. While the second thread is still at it, this thread prepares the
@@ -276,6 +297,7 @@ private:
         consumed_ = index + 1;
         lock.unlock();
         preparedTaken_.notify_all();
+        if (prepared.failure) std::rethrow_exception(prepared.failure);
         return prepared;
     }
 
@@ -376,6 +398,7 @@ private:
     std::size_t nextToPrepare_ = 0;  // entries below are claimed by one of the threads
     std::size_t consumed_ = 0;       // entries below are taken by the run
     std::size_t bytesAhead_ = 0;
+    bool stopping_ = false;
     // Entries claimed and not yet taken lie in [consumed_, consumed_ + kPreparedAhead), so each
     // has a slot of its own: index % kPreparedAhead.
     std::vector<char> preparedDone_;
