@@ -6,5 +6,6 @@
 
 int main(int argc, char** argv) {
     orbi::platform::prepareStandardStreams();
+    orbi::platform::keepFreedMemoryForReuse();
     return orbi::runTool(orbi::platform::commandLineWords(argc, argv), std::cout, std::cerr);
 }

@@ -8,6 +8,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,5 +242,12 @@ std::vector<std::string> commandLineWords(int argc, char** argv) {
 }
 
 void prepareStandardStreams() {}
+
+void keepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+    (void)::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    (void)::mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
+}
 
 }  // namespace orbi::platform

@@ -483,4 +483,6 @@ void prepareStandardStreams() {
     }
 }
 
+void keepFreedMemoryForReuse() {}
+
 }  // namespace orbi::platform
