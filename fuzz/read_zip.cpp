@@ -1,8 +1,10 @@
 // Fuzzes readZip on arbitrary bytes: it must not crash, must report an Error exactly when it
-// returns nothing, and whatever it reads must survive writeZip and a second readZip unchanged.
+// returns nothing, a filtered read must agree with the whole one, and whatever it reads must
+// survive writeZip and a second readZip unchanged.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <string_view>
 
 #include "archive/zip_reader.hpp"
 #include "archive/zip_writer.hpp"
@@ -12,6 +14,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const orbi::ZipLimits limits;
     const auto entries = orbi::readZip(std::span(data, size), diagnostics, limits);
     if (entries.has_value() == orbi::firstError(diagnostics).has_value()) std::abort();
+
+    // A filtered read gives the same verdict on the archive and exactly the entries asked for.
+    orbi::DiagnosticList filteredDiagnostics;
+    const auto wanted = [](std::string_view name) { return name.size() % 2 == 0; };
+    const auto some = orbi::readZip(std::span(data, size), filteredDiagnostics, limits, wanted);
+    if (some.has_value() != entries.has_value()) std::abort();
+    if (orbi::firstError(filteredDiagnostics) != orbi::firstError(diagnostics)) std::abort();
+    if (some) {
+        std::size_t next = 0;
+        for (const auto& entry : *entries) {
+            if (!wanted(entry.name)) continue;
+            if (next == some->size() || (*some)[next].name != entry.name || (*some)[next].data != entry.data) std::abort();
+            ++next;
+        }
+        if (next != some->size()) std::abort();
+    }
     if (!entries) return 0;
 
     orbi::DiagnosticList writeDiagnostics;
