@@ -3,6 +3,7 @@
 #include "app/migration.hpp"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -121,8 +122,6 @@ public:
         takenNames_ = std::move(taken.names);
         takenIds_ = std::move(taken.ids);
 
-        prepared_.resize(kPreparedAhead);
-        preparedDone_.assign(kPreparedAhead, 0);
         nextToPrepare_ = early;
         consumed_ = early;
         std::future<void> ahead = std::async(std::launch::async, [this] { prepareAhead(); });
@@ -133,18 +132,8 @@ public:
             ~StopAhead() { run.stopAhead(); }
         } stopAhead{*this};
         for (std::size_t index = 0; index < entries_.size(); ++index) {
-            if (index < early) {
-                if (mayMigrate_[index] != 0) {
-                    if (takenNames_.contains(lowerAscii(entries_[index].name))) {
-                        entries_[index].status = MigrationStatus::keptExisting;
-                    } else {
-                        migrate(index);
-                    }
-                }
-            } else {
-                Prepared prepared = takePrepared(index);
-                settle(index, prepared);
-            }
+            Prepared prepared = index < early ? readBefore(index) : takePrepared(index);
+            settle(index, prepared);
             decided_ = index + 1;
             if (group_.size() >= kPresetsPerGroup) commitGroup();
         }
@@ -205,6 +194,13 @@ private:
         DiagnosticList diagnostics;
         FileBytes bytes;
         mayMigrate_[index] = readEntry(index, bytes, BundleFiles::skip, diagnostics).has_value() ? 1 : 0;
+    }
+
+    // An entry read while the target was listed: only its outcome is known, nothing converted.
+    Prepared readBefore(std::size_t index) const {
+        Prepared prepared;
+        prepared.mayMigrate = mayMigrate_[index] != 0;
+        return prepared;
     }
 
     // Safe on either thread for an entry it owns: it reads only the target's names, which do
@@ -316,8 +312,9 @@ private:
             return;
         }
         if (!prepared.converted) {
-            // The target's names never leave the taken set, so this cannot happen; read it
-            // again in full rather than lose the preset.
+            // Read only for its outcome while the target was listed (a preset left unconverted
+            // because the target holds its name never gets here: the target's names never leave
+            // the taken set). It is read again in full, its name checked again then.
             takenNames_.erase(lowered);
             migrate(index);
             return;
@@ -401,8 +398,8 @@ private:
     bool stopping_ = false;
     // Entries claimed and not yet taken lie in [consumed_, consumed_ + kPreparedAhead), so each
     // has a slot of its own: index % kPreparedAhead.
-    std::vector<char> preparedDone_;
-    std::vector<Prepared> prepared_;  // a slot is written by the thread that claimed its entry
+    std::array<char, kPreparedAhead> preparedDone_{};
+    std::array<Prepared, kPreparedAhead> prepared_;  // a slot is written by the thread that claimed its entry
     std::size_t decided_ = 0;  // entries below have their outcome (or are in the group)
     std::set<std::string> targetNames_;  // the target's own, for the second thread
     std::set<std::string> takenNames_;

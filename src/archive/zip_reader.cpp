@@ -58,11 +58,6 @@ bool isSafeEntryName(std::string_view name) {
 }
 
 std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
-                                             const ZipLimits& limits) {
-    return readZip(bytes, diagnostics, limits, nullptr);
-}
-
-std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
                                              const ZipLimits& limits, ZipEntryFilter wanted) {
     const std::uint8_t* const base = bytes.data();
     const std::uint64_t length = bytes.size();

@@ -12,19 +12,17 @@
 
 namespace orbi {
 
+using ZipEntryFilter = bool (*)(std::string_view name);
+
 // The entries in central-directory order, or nothing when the archive as a whole cannot be read
 // (an Error is then in `diagnostics`). Entries that cannot be used safely are skipped with a
 // Warning at path "/" + name. Only stored (method 0) and deflated (method 8) entries are read,
 // every one checked against its CRC-32; compress is true exactly for deflated entries.
-std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
-                                             const ZipLimits& limits);
-
-// The same with only the entries whose name `wanted` accepts: every central directory check and
-// its finding stays as above, but an entry turned down is left out once its name, flags and
+// With a filter, only the entries whose name `wanted` accepts: every central directory check and
+// its finding stays the same, but an entry turned down is left out once its name, flags and
 // method have been judged, without looking at its data (so its data's warnings do not arise).
-using ZipEntryFilter = bool (*)(std::string_view name);
 std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
-                                             const ZipLimits& limits, ZipEntryFilter wanted);
+                                             const ZipLimits& limits, ZipEntryFilter wanted = nullptr);
 
 // A name that stays inside the archive: 1 to 65,535 bytes, no leading "/", no backslash, no ":"
 // as second byte, no ".." segment, no byte below 0x20. Shared by the reader and the writer.

@@ -43,11 +43,11 @@ public:
     JsonNumberText& operator=(const std::string& text) { return *this = std::string_view(text); }
     JsonNumberText& operator=(const char* text) { return *this = std::string_view(text); }
 
-    // Replaces the spelling (the bytes may lie inside this object).
+    // Replaces the spelling (the bytes may lie inside this object; an empty one may be null).
     void assign(const char* text, std::size_t length) {
         if (length <= kInlineCapacity) {
             unsigned char copy[kInlineCapacity];
-            std::memcpy(copy, text, length);
+            if (length != 0) std::memcpy(copy, text, length);
             release();
             std::memcpy(bytes_, copy, length);
             setInline(length);

@@ -15,7 +15,7 @@ JsonValue JsonValue::makeBool(bool b) {
     return v;
 }
 
-JsonValue JsonValue::makeNumber(double n, std::string text) {
+JsonValue JsonValue::makeNumber(double n, std::string_view text) {
     JsonValue v;
     v.kind = JsonKind::Number;
     v.number = n;

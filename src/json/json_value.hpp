@@ -31,7 +31,7 @@ struct JsonValue {
 
     static JsonValue makeNull();
     static JsonValue makeBool(bool b);
-    static JsonValue makeNumber(double v, std::string text = {});
+    static JsonValue makeNumber(double v, std::string_view text = {});
     static JsonValue makeString(std::string s);
     // Nothing in this class may need JsonValue's destructor (a default {} argument, a body
     // making a temporary): that needs JsonMember complete, which clang with libstdc++ enforces.

@@ -25,15 +25,10 @@ bool isCarriedFile(std::string_view name) { return name.starts_with(kWavetableFo
 bool isBundleDocument(std::string_view name) { return name == legacy_text::kBundleDocumentName; }
 }  // namespace
 
-std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics) {
-    return readLegacyBundle(bytes, diagnostics, BundleFiles::read);
-}
-
 std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
                                              BundleFiles files) {
     std::optional<std::vector<ZipEntry>> entries =
-        files == BundleFiles::read ? readZip(bytes, diagnostics, ZipLimits{})
-                                   : readZip(bytes, diagnostics, ZipLimits{}, isBundleDocument);
+        readZip(bytes, diagnostics, ZipLimits{}, files == BundleFiles::read ? nullptr : isBundleDocument);
     if (!entries) return std::nullopt;
 
     std::optional<LegacyPreset> preset;
