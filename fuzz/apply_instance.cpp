@@ -37,8 +37,8 @@ void check(const orbi::LegacyPreset& preset, bool allowSections) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orbi::DiagnosticList packageDiagnostics;
-    auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", packageDiagnostics,
-                                     orbi::ZipLimits{});
+    auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", orbi::ZipLimits{},
+                                     packageDiagnostics);
     if (!package) {
         if (!orbi::firstError(packageDiagnostics)) fail("a package was refused without an error");
         return 0;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "legacy/legacy_bundle.hpp"
 #include "support/fuzz_check.hpp"
 
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<orbi::LegacyPreset> preset = orbi::readLegacyBundle(std::span(data, size), diagnostics);
     orbi::DiagnosticList documentOnlyDiagnostics;
     std::optional<orbi::LegacyPreset> documentOnly =
-        orbi::readLegacyBundle(std::span(data, size), documentOnlyDiagnostics, orbi::BundleFiles::skip);
+        orbi::readLegacyBundle(std::span(data, size), orbi::BundleFiles::skip, documentOnlyDiagnostics);
     if (preset.has_value() != documentOnly.has_value()) fail("the document-only read differs in result");
     if (orbi::firstError(diagnostics) != orbi::firstError(documentOnlyDiagnostics)) fail("the document-only read differs in error");
     if (documentOnly) {

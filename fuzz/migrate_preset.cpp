@@ -35,7 +35,7 @@ std::vector<std::uint8_t> convertAndWrite(const orbi::LegacyPreset& preset) {
 
 orbi::LegacyPreset readAndApply(const std::vector<std::uint8_t>& bytes) {
     orbi::DiagnosticList diagnostics;
-    auto package = orbi::readPackage(bytes, "instance.json", diagnostics, orbi::ZipLimits{});
+    auto package = orbi::readPackage(bytes, "instance.json", orbi::ZipLimits{}, diagnostics);
     if (!package || orbi::firstError(diagnostics)) fail("a written package does not read back");
     orbi::ApplySideRecord side;
     auto preset = orbi::applyInstanceDocument(side, *package, true, diagnostics);

@@ -27,7 +27,7 @@ std::vector<const orbi::PackageAsset*> byName(const std::vector<orbi::PackageAss
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const orbi::ZipLimits limits;
     orbi::DiagnosticList diagnostics;
-    auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", diagnostics, limits);
+    auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", limits, diagnostics);
     if (package.has_value() == orbi::firstError(diagnostics).has_value()) fail("a result and an error disagree");
     if (!package) return 0;
     for (const orbi::PackageAsset& asset : package->assets) {
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (bare && !package->document.isObject()) return 0;
 
     orbi::DiagnosticList again;
-    auto back = orbi::readPackage(*bytes, "instance.json", again, limits);
+    auto back = orbi::readPackage(*bytes, "instance.json", limits, again);
     if (!back) fail("a written package does not read back");
     if (!again.empty()) fail("reading a written package finds something to say");
     if (!(back->document == package->document)) fail("the document changed");

@@ -12,13 +12,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orbi::DiagnosticList diagnostics;
     const orbi::ZipLimits limits;
-    const auto entries = orbi::readZip(std::span(data, size), diagnostics, limits);
+    const auto entries = orbi::readZip(std::span(data, size), limits, diagnostics);
     if (entries.has_value() == orbi::firstError(diagnostics).has_value()) std::abort();
 
     // A filtered read gives the same verdict on the archive and exactly the entries asked for.
     orbi::DiagnosticList filteredDiagnostics;
     const auto wanted = [](std::string_view name) { return name.size() % 2 == 0; };
-    const auto some = orbi::readZip(std::span(data, size), filteredDiagnostics, limits, wanted);
+    const auto some = orbi::readZip(std::span(data, size), limits, wanted, filteredDiagnostics);
     if (some.has_value() != entries.has_value()) std::abort();
     if (orbi::firstError(filteredDiagnostics) != orbi::firstError(diagnostics)) std::abort();
     if (some) {
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto archive = orbi::writeZip(*entries, writeDiagnostics);
     if (!archive || !writeDiagnostics.empty()) std::abort();
     orbi::DiagnosticList again;
-    const auto back = orbi::readZip(*archive, again, limits);
+    const auto back = orbi::readZip(*archive, limits, again);
     if (!back || !again.empty() || back->size() != entries->size()) std::abort();
     for (std::size_t i = 0; i < back->size(); ++i) {
         const auto& a = (*entries)[i];

@@ -9,8 +9,6 @@
 
 namespace orbi {
 
-inline constexpr const char* kUsageLine = "usage: orbitrone-migrate-presets [--from <folder>] [--to <preset root>]\n";
-
 struct CommandLine {
     std::optional<platform::Path> from;
     std::optional<platform::Path> to;

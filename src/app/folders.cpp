@@ -2,6 +2,8 @@
 // platform stands in for it, and only the legacy folder falls back further to the temp folder.
 #include "app/folders.hpp"
 
+#include "model/plugin_identity.hpp"
+
 namespace orbi {
 
 std::optional<platform::Path> legacyUserFolder(std::string& error) {
@@ -26,7 +28,7 @@ platform::Path defaultPresetRoot() {
 }
 
 platform::Path userPresetFolder(const platform::Path& presetRoot) {
-    return presetRoot / platform::pathFromUtf8("orbitrone");
+    return presetRoot / platform::pathFromUtf8(kPluginId);
 }
 
 }  // namespace orbi

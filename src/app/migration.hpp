@@ -2,10 +2,12 @@
 // a rerun from overwriting or duplicating a preset.
 #pragma once
 
+#include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "app/ordered_parallel.hpp"
+#include "app/preset_names.hpp"
 #include "platform/platform.hpp"
 
 namespace orbi {
@@ -19,19 +21,16 @@ struct MigrationEntry {
     std::string detail;  // the reference when migrated, the reason when failed
 };
 
-// One byte per byte: space and " * / : < > ? \ | become '-', ASCII upper case is lowered.
-std::string presetSlug(std::string_view text);
-// "uncategorized" for an empty category, else its slug.
-std::string bankForCategory(std::string_view category);
-// ASCII-only lower-casing used for names and extensions.
-std::string lowerAscii(std::string_view text);
+// How the run spreads its reading over threads. The outcome, report and bytes never depend on it.
+struct MigrationOptions {
+    OrderedLimits limits{defaultWorkerCount(), 8, std::size_t{16} << 20};
+};
 
-// How the run overlaps listing the target with reading the legacy files. The outcome never
-// depends on it; the tests use readAllFirst to take the path of files read before the listing
-// is known, which otherwise depends on timing.
-enum class ReadAhead { whileListing, readAllFirst };
+// Called with each note about the target (a line for standard error), in order, before any
+// legacy preset is decided.
+using NoteSink = std::function<void(const std::string&)>;
 
 std::vector<MigrationEntry> runMigration(const platform::Path& legacyFolder, const platform::Path& presetRoot,
-                                         ReadAhead readAhead = ReadAhead::whileListing);
+                                         const NoteSink& note = {}, const MigrationOptions& options = {});
 
 }  // namespace orbi

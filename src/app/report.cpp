@@ -1,7 +1,11 @@
 // Report formatting. Lines are built in memory and printed only after the whole run.
 #include "app/report.hpp"
 
+#include "app/app_messages.hpp"
+
 namespace orbi {
+
+namespace msg = app_messages;
 
 namespace {
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
@@ -34,22 +38,22 @@ std::string formatReport(const std::vector<MigrationEntry>& entries) {
         switch (e.status) {
             case MigrationStatus::migrated:
                 ++migrated;
-                out += "  migrated  " + e.name + "  (" + e.detail + ")\n";
+                out.append(msg::kMigrated).append(e.name).append("  (").append(e.detail).append(")\n");
                 break;
             case MigrationStatus::keptExisting:
-                out += "  kept      " + e.name + "  (a preset of that name is already there)\n";
+                out.append(msg::kKept).append(e.name).append(msg::kKeptExistingReason);
                 break;
             case MigrationStatus::keptSection:
-                out += "  kept      " + e.name + "  (section preset, still listed from the old folder)\n";
+                out.append(msg::kKept).append(e.name).append(msg::kKeptSectionReason);
                 break;
             case MigrationStatus::failed:
                 ++failed;
-                out += "  failed    " + reportFileName(platform::pathToUtf8(e.sourcePath)) + "  (" + e.detail + ")\n";
+                out.append(msg::kFailed).append(reportFileName(platform::pathToUtf8(e.sourcePath))).append("  (").append(e.detail).append(")\n");
                 break;
         }
     }
     if (entries.empty()) {
-        out += "No old presets found.\n";
+        out += msg::kNoOldPresets;
     } else {
         int kept = static_cast<int>(entries.size()) - migrated - failed;
         out += '\n';

@@ -2,12 +2,15 @@
 // file is read; otherwise the report is printed after the whole run.
 #include "app/tool.hpp"
 
+#include "app/app_messages.hpp"
 #include "app/command_line.hpp"
 #include "app/folders.hpp"
 #include "app/migration.hpp"
 #include "app/report.hpp"
 
 namespace orbi {
+
+namespace msg = app_messages;
 
 int runTool(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     // Both defaults are settled before the words are read.
@@ -17,18 +20,18 @@ int runTool(const std::vector<std::string>& words, std::ostream& out, std::ostre
 
     std::optional<CommandLine> line = parseCommandLine(words);
     if (!line) {
-        err << kUsageLine << std::flush;
+        err << msg::kUsageLine << std::flush;
         return 2;
     }
     if (line->from) legacyFolder = line->from;
     if (line->to) presetRoot = *line->to;
 
     if (presetRoot.empty()) {
-        err << "No user preset folder on this system. Name one with --to.\n" << std::flush;
+        err << msg::kNoPresetRoot << std::flush;
         return 2;
     }
     if (!legacyFolder) {
-        err << "orbitrone: no folder for the old presets: " << folderError << "\n" << std::flush;
+        err << msg::kNoLegacyFolder << folderError << "\n" << std::flush;
         return 2;
     }
 
@@ -36,7 +39,7 @@ int runTool(const std::vector<std::string>& words, std::ostream& out, std::ostre
         << platform::pathToUtf8(userPresetFolder(presetRoot)) << "\n\n"
         << std::flush;
 
-    std::vector<MigrationEntry> entries = runMigration(*legacyFolder, presetRoot);
+    std::vector<MigrationEntry> entries = runMigration(*legacyFolder, presetRoot, [&err](const std::string& line) { err << line << std::flush; });
     out << formatReport(entries) << std::flush;
     return exitStatusFor(entries);
 }

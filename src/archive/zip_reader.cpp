@@ -57,8 +57,8 @@ bool isSafeEntryName(std::string_view name) {
     }
 }
 
-std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
-                                             const ZipLimits& limits, ZipEntryFilter wanted) {
+std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, const ZipLimits& limits,
+                                             ZipEntryFilter wanted, DiagnosticList& diagnostics) {
     const std::uint8_t* const base = bytes.data();
     const std::uint64_t length = bytes.size();
     auto fail = [&](std::string_view code, std::string message, std::string path = {}) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive/zip_entry.hpp"
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 
 namespace orbi {
 
@@ -21,8 +21,12 @@ using ZipEntryFilter = bool (*)(std::string_view name);
 // With a filter, only the entries whose name `wanted` accepts: every central directory check and
 // its finding stays the same, but an entry turned down is left out once its name, flags and
 // method have been judged, without looking at its data (so its data's warnings do not arise).
-std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
-                                             const ZipLimits& limits, ZipEntryFilter wanted = nullptr);
+std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, const ZipLimits& limits,
+                                             ZipEntryFilter wanted, DiagnosticList& diagnostics);
+inline std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, const ZipLimits& limits,
+                                                    DiagnosticList& diagnostics) {
+    return readZip(bytes, limits, nullptr, diagnostics);
+}
 
 // A name that stays inside the archive: 1 to 65,535 bytes, no leading "/", no backslash, no ":"
 // as second byte, no ".." segment, no byte below 0x20. Shared by the reader and the writer.

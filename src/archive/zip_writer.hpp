@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "archive/zip_entry.hpp"
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 
 namespace orbi {
 

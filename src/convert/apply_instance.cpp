@@ -8,6 +8,7 @@
 #include "model/choice_lists.hpp"
 #include "model/instance_members.hpp"
 #include "model/parameter_registry.hpp"
+#include "model/plugin_identity.hpp"
 #include "model/sections.hpp"
 
 namespace orbi {
@@ -27,7 +28,7 @@ std::string joined(std::string_view a, std::string_view b) {
     return out;
 }
 
-// Step 3: true when the scope may be applied; otherwise the reason is reported.
+// The scope check: true when the scope may be applied; otherwise the reason is reported.
 bool scopeAllowed(const std::string& scope, bool allowSections, DiagnosticList& diagnostics) {
     const int number = sectionNumber(scope);
     if (sectionName(number) != scope) {
@@ -146,7 +147,7 @@ std::optional<LegacyPreset> applyInstanceDocument(ApplySideRecord& side, const P
     if (!read) return std::nullopt;
     const InstanceDocument& instance = *read;
 
-    if (!instance.plugin.empty() && instance.plugin != text::kPluginId) {
+    if (!instance.plugin.empty() && instance.plugin != kPluginId) {
         addError(diagnostics, std::string(text::kWrongPlugin), std::string(text::kPluginPath),
                  joined(text::kAnInstanceOf, instance.plugin) + std::string(text::kNotOrbitrone));
         return std::nullopt;

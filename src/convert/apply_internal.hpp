@@ -24,18 +24,18 @@ const JsonValue* arrayMember(const JsonValue& v, std::string_view key);
 // The elements of an array as floats, non-numbers as 0.
 std::vector<float> floatsOf(const JsonValue& array);
 
-// Step 5 of applying: params into legacy parameters and macros.
+// Parameters: params into legacy parameters and macros.
 void applyParams(LegacyPreset& preset, const InstanceDocument& instance, DiagnosticList& diagnostics);
 
-// Step 6: the modulation and editor state, and the motifs.
+// State: the modulation and editor state, and the motifs.
 void applyState(LegacyPreset& preset, ApplySideRecord& side, const InstanceDocument& instance,
                 DiagnosticList& diagnostics);
 
-// Step 7: the five asset slots, decoding package assets into bundle files.
+// Assets: the five asset slots, decoding package assets into bundle files.
 void applyAssets(LegacyPreset& preset, const InstanceDocument& instance, const Package& package,
                  DiagnosticList& diagnostics);
 
-// Step 8: provenance, meta and hints, and the display name.
+// Description: provenance, meta and hints, and the display name.
 void applyDescriptive(LegacyPreset& preset, ApplySideRecord& side, const InstanceDocument& instance);
 
 // The older audition form in state "auditionMotif", and the audition clip.

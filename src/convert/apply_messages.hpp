@@ -6,9 +6,6 @@
 
 namespace orbi::apply_text {
 
-// The plugin id this program's instances carry.
-inline constexpr std::string_view kPluginId = "orbitrone";
-
 inline constexpr std::string_view kWrongPlugin = "wrong-plugin";
 inline constexpr std::string_view kPluginPath = "/plugin";
 inline constexpr std::string_view kAnInstanceOf = "An instance of ";

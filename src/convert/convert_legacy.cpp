@@ -197,7 +197,7 @@ void convertBody(InstanceDocument& instance, Package& package, const LegacyPrese
                  DiagnosticList& diagnostics) {
     package = Package{};  // document name "instance.json", no document, assets or other entries
 
-    instance.plugin = convert_identity::kPluginId;
+    instance.plugin = kPluginId;
     instance.pluginVersion = convert_identity::kMigratedPluginVersion;
     instance.formatVersion = convert_identity::kFormatVersion;
     instance.scope = preset.scope <= static_cast<std::uint32_t>(kSectionCount)

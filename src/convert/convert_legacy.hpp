@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "documents/instance_document.hpp"
 #include "legacy/legacy_preset.hpp"
 #include "library/package.hpp"

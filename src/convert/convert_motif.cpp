@@ -18,7 +18,7 @@ constexpr const char* kMotifGrid = "1/16";
 ClipDocument motifToClip(const LegacyMotif& motif) {
     ClipDocument clip;
     clip.spec = kCurrentSpec;
-    clip.plugin = convert_identity::kPluginId;
+    clip.plugin = kPluginId;
     clip.length = static_cast<double>(motif.loopBeats);
     clip.grid = kMotifGrid;
     clip.source = JsonValue::makeObject();

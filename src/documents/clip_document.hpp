@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "documents/envelope.hpp"
 #include "documents/member_list.hpp"
 #include "json/json_value.hpp"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "json/json_value.hpp"
 
 namespace orbi {

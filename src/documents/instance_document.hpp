@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "documents/clip_document.hpp"
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "documents/envelope.hpp"
 #include "documents/member_list.hpp"
 #include "json/json_value.hpp"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "json/json_value.hpp"
 
 namespace orbi {

@@ -101,12 +101,12 @@ std::vector<platform::Path> findLegacyPresets(const platform::Path& folder) {
 std::optional<LegacyPreset> readLegacyPresetFile(const platform::Path& path, DiagnosticList& diagnostics) {
     std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(path, diagnostics);
     if (!bytes) return std::nullopt;
-    return readLegacyPreset(path, *bytes, diagnostics, BundleFiles::read);
+    return readLegacyPreset(path, *bytes, BundleFiles::read, diagnostics);
 }
 
 std::optional<LegacyPreset> readLegacyPreset(const platform::Path& path, std::span<const std::uint8_t> bytes,
-                                             DiagnosticList& diagnostics, BundleFiles files) {
-    if (isBundlePath(path)) return readLegacyBundle(bytes, diagnostics, files);
+                                             BundleFiles files, DiagnosticList& diagnostics) {
+    if (isBundlePath(path)) return readLegacyBundle(bytes, files, diagnostics);
 
     LegacyPreset preset = readLegacyDocument(bytes);
     if (!preset.name.empty()) return preset;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "legacy/legacy_bundle.hpp"
 #include "legacy/legacy_preset.hpp"
 #include "platform/platform.hpp"
@@ -22,7 +22,7 @@ std::vector<platform::Path> findLegacyPresets(const platform::Path& folder);
 std::optional<LegacyPreset> readLegacyPresetFile(const platform::Path& path, DiagnosticList& diagnostics);
 // The same for a file's bytes already read; `files` applies to a bundle.
 std::optional<LegacyPreset> readLegacyPreset(const platform::Path& path, std::span<const std::uint8_t> bytes,
-                                             DiagnosticList& diagnostics, BundleFiles files);
+                                             BundleFiles files, DiagnosticList& diagnostics);
 // Whether the file is read as a bundle: a .obsz extension in any ASCII case.
 bool isBundlePath(const platform::Path& path);
 

@@ -25,10 +25,10 @@ bool isCarriedFile(std::string_view name) { return name.starts_with(kWavetableFo
 bool isBundleDocument(std::string_view name) { return name == legacy_text::kBundleDocumentName; }
 }  // namespace
 
-std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
-                                             BundleFiles files) {
+std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, BundleFiles files,
+                                             DiagnosticList& diagnostics) {
     std::optional<std::vector<ZipEntry>> entries =
-        readZip(bytes, diagnostics, ZipLimits{}, files == BundleFiles::read ? nullptr : isBundleDocument);
+        readZip(bytes, ZipLimits{}, files == BundleFiles::read ? nullptr : isBundleDocument, diagnostics);
     if (!entries) return std::nullopt;
 
     std::optional<LegacyPreset> preset;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "legacy/legacy_preset.hpp"
 
 namespace orbi {
@@ -19,7 +19,10 @@ enum class BundleFiles { read, skip };
 // Nothing when the bytes are not a readable zip archive (the zip reader's findings are in the
 // list) or hold no preset.obpreset ("not-a-preset"). The document's name is not checked: a bundle
 // whose document is nameless or not JSON still gives a (default) preset.
-std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics,
-                                             BundleFiles files = BundleFiles::read);
+std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, BundleFiles files,
+                                             DiagnosticList& diagnostics);
+inline std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics) {
+    return readLegacyBundle(bytes, BundleFiles::read, diagnostics);
+}
 
 }  // namespace orbi

@@ -4,6 +4,17 @@
 
 namespace orbi::library_messages {
 
+// Diagnostic codes.
+inline constexpr const char* kPresetUnreadableCode = "preset-unreadable";
+inline constexpr const char* kPresetDuplicateCode = "preset-duplicate";
+inline constexpr const char* kPackageUnreadableCode = "package-unreadable";
+inline constexpr const char* kAssetCorruptCode = "asset-corrupt";
+inline constexpr const char* kDocumentMissingCode = "document-missing";
+inline constexpr const char* kAssetNameCode = "asset-name";
+inline constexpr const char* kPresetUnsaveableCode = "preset-unsaveable";
+inline constexpr const char* kUserPresetsUnavailableCode = "user-presets-unavailable";
+inline constexpr const char* kPresetUnwritableCode = "preset-unwritable";
+
 inline constexpr const char* kPackageUnreadable = "Neither a JSON document nor a zip archive";
 inline constexpr const char* kAssetCorrupt = "The asset does not match its name; left out, the plugin falls back";
 inline constexpr const char* kDocumentMissingPrefix = "The archive has no ";

@@ -3,7 +3,6 @@
 #include "library/library_scan.hpp"
 
 #include <algorithm>
-#include <set>
 
 #include "library/library_messages.hpp"
 
@@ -36,14 +35,14 @@ bool isLibraryFileName(std::string_view fileName) {
     return ext == ".json" || ext == ".orbi" || ext == ".zip";
 }
 
-std::optional<Package> readLibraryFile(const platform::Path& path, DiagnosticList& diagnostics, std::string& reason) {
+std::optional<Package> readLibraryFile(const platform::Path& path, std::string& reason, DiagnosticList& diagnostics) {
     std::vector<std::uint8_t> bytes;
     std::string error;
     if (!platform::readWholeFile(path, bytes, error)) {
         reason = msg::kCannotBeOpened;
         return std::nullopt;
     }
-    std::optional<Package> package = readPackage(bytes, "instance.json", diagnostics, ZipLimits{});
+    std::optional<Package> package = readPackage(bytes, std::string(kPackageDocumentName), ZipLimits{}, diagnostics);
     if (!package) {
         reason = diagnostics.empty() ? std::string(msg::kIsUnreadable) : diagnostics.front().message;
         return std::nullopt;
@@ -59,52 +58,56 @@ std::optional<Package> readLibraryFile(const platform::Path& path, DiagnosticLis
     return package;
 }
 
-std::vector<std::pair<std::string, std::string>> listOccupiedIds(const platform::Path& folder) {
-    std::vector<std::pair<std::string, std::string>> occupied;
+std::vector<LibraryFile> listLibraryFiles(const platform::Path& folder) {
+    std::vector<LibraryFile> files;
     for (const platform::Path& bankFolder : listFolder(folder, true)) {
         std::string bank = platform::pathToUtf8(bankFolder.filename());
         std::vector<platform::FolderEntry> children;
         std::string error;
         (void)platform::listFolder(bankFolder, children, error);
-        for (const platform::FolderEntry& child : children) {
-            std::string name = platform::pathToUtf8(child.path.filename());
-            if (!isLibraryFileName(name)) continue;
-            occupied.emplace_back(bank, name.substr(0, name.rfind('.')));
+        std::sort(children.begin(), children.end(),
+                  [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.path < b.path; });
+        for (platform::FolderEntry& child : children) {
+            if (!isLibraryFileName(platform::pathToUtf8(child.path.filename()))) continue;
+            files.push_back({bank, std::move(child.path), child.type == platform::EntryType::File});
         }
     }
-    return occupied;
+    return files;
+}
+
+std::optional<LibraryPreset> LibraryScan::take(const LibraryFile& file, const std::optional<Package>& package,
+                                               const std::string& reason, DiagnosticList& diagnostics) {
+    const std::string filePath = platform::pathToUtf8(file.path);
+    if (!package) {
+        addWarning(diagnostics, msg::kPresetUnreadableCode, "", filePath + " " + reason);
+        return std::nullopt;
+    }
+    std::string id = stringMemberOr(package->document, "id", "");
+    if (!seen_.insert({file.bank, id}).second) {
+        addWarning(diagnostics, msg::kPresetDuplicateCode, "",
+                   filePath + msg::kRepeatsPreset + file.bank + "/" + id + msg::kFirstFileWins);
+        return std::nullopt;
+    }
+    LibraryPreset preset;
+    preset.reference = source_ + ":" + file.bank + "/" + id;
+    preset.bank = file.bank;
+    preset.id = std::move(id);
+    if (const JsonValue* meta = findMember(package->document, "meta")) preset.meta = *meta;
+    preset.path = file.path;
+    return preset;
 }
 
 std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::string& source,
-                                       DiagnosticList& diagnostics, const LibraryVisitor& visit) {
+                                       DiagnosticList& diagnostics) {
     std::vector<LibraryPreset> presets;
-    for (const platform::Path& bankFolder : listFolder(folder, true)) {
-        std::string bank = platform::pathToUtf8(bankFolder.filename());
-        std::set<std::string> seen;
-        for (const platform::Path& file : listFolder(bankFolder, false)) {
-            if (!isLibraryFileName(platform::pathToUtf8(file.filename()))) continue;
-            std::string filePath = platform::pathToUtf8(file);
-            DiagnosticList fileDiagnostics;
-            std::string reason;
-            std::optional<Package> package = readLibraryFile(file, fileDiagnostics, reason);
-            if (!package) {
-                addWarning(diagnostics, "preset-unreadable", "", filePath + " " + reason);
-                continue;
-            }
-            std::string id = stringMemberOr(package->document, "id", "");
-            if (!seen.insert(id).second) {
-                addWarning(diagnostics, "preset-duplicate", "",
-                           filePath + msg::kRepeatsPreset + bank + "/" + id + msg::kFirstFileWins);
-                continue;
-            }
-            LibraryPreset preset;
-            preset.reference = source + ":" + bank + "/" + id;
-            preset.bank = bank;
-            preset.id = id;
-            if (const JsonValue* meta = findMember(package->document, "meta")) preset.meta = *meta;
-            preset.path = file;
-            if (visit) visit(preset, *package, fileDiagnostics);
-            presets.push_back(std::move(preset));
+    LibraryScan scan(source);
+    for (const LibraryFile& file : listLibraryFiles(folder)) {
+        if (!file.regular) continue;
+        DiagnosticList fileDiagnostics;
+        std::string reason;
+        std::optional<Package> package = readLibraryFile(file.path, reason, fileDiagnostics);
+        if (std::optional<LibraryPreset> preset = scan.take(file, package, reason, diagnostics)) {
+            presets.push_back(std::move(*preset));
         }
     }
     return presets;

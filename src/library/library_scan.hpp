@@ -2,13 +2,13 @@
 // preset, read as packages; unreadable files and repeated ids are reported as warnings.
 #pragma once
 
-#include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "json/json_value.hpp"
 #include "library/package.hpp"
 #include "platform/platform.hpp"
@@ -31,19 +31,38 @@ std::vector<platform::Path> listFolder(const platform::Path& folder, bool folder
 // True for ".json", ".orbi" or ".zip" exactly (a name that begins with its only dot has none).
 bool isLibraryFileName(std::string_view fileName);
 
-std::optional<Package> readLibraryFile(const platform::Path& path, DiagnosticList& diagnostics, std::string& reason);
+// The package of one library file, or nullopt with the reason the scan gives for leaving it out
+// (the file's own findings are in `diagnostics`).
+std::optional<Package> readLibraryFile(const platform::Path& path, std::string& reason, DiagnosticList& diagnostics);
 
-// (bank, file name without its extension) of every entry of every bank folder that has a library
-// file's name, whatever its type and whether it reads or not: the ids a new preset must not take,
-// since saving one would replace or remove a file of that name.
-std::vector<std::pair<std::string, std::string>> listOccupiedIds(const platform::Path& folder);
+// A child of a bank folder that has a library file's name, whatever its type.
+struct LibraryFile {
+    std::string bank;
+    platform::Path path;
+    bool regular = false;  // a regular file, the only kind the scan reads
+};
 
-// Called for each preset the scan takes, with the package it read and that file's own findings,
-// before the next file is read: a caller that needs the documents gets them without reading every
-// file a second time, and only one package is held at a time.
-using LibraryVisitor = std::function<void(LibraryPreset& preset, Package& package, const DiagnosticList& findings)>;
+// Every library-named child of every bank folder (a folder or a link to one), banks and files in
+// ascending path order. The ones that are not regular files cannot be presets, yet they hold
+// their names: saving a preset of that id would replace or remove them.
+std::vector<LibraryFile> listLibraryFiles(const platform::Path& folder);
 
+// The scan's decisions, made file by file in listing order: an unreadable file is left out and
+// of several files with the same id in a bank the first is the preset, each with a Warning.
+class LibraryScan {
+public:
+    explicit LibraryScan(std::string source) : source_(std::move(source)) {}
+    // `package` is what readLibraryFile gave for the file, `reason` its reason when it gave nothing.
+    std::optional<LibraryPreset> take(const LibraryFile& file, const std::optional<Package>& package,
+                                      const std::string& reason, DiagnosticList& diagnostics);
+
+private:
+    std::string source_;
+    std::set<std::pair<std::string, std::string>> seen_;  // (bank, id)
+};
+
+// The presets of a plugin's user preset folder, each file read in turn.
 std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::string& source,
-                                       DiagnosticList& diagnostics, const LibraryVisitor& visit = {});
+                                       DiagnosticList& diagnostics);
 
 }  // namespace orbi

@@ -36,7 +36,7 @@ std::optional<Package> readBareDocument(std::span<const std::uint8_t> bytes, con
     if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) i = 3;
     while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) ++i;
     if (i >= bytes.size() || bytes[i] != '{') {
-        addError(diagnostics, "package-unreadable", "", msg::kPackageUnreadable);
+        addError(diagnostics, msg::kPackageUnreadableCode, "", msg::kPackageUnreadable);
         return std::nullopt;
     }
     std::optional<JsonValue> document = parseDocument(bytes, "", diagnostics);
@@ -50,10 +50,10 @@ std::optional<Package> readBareDocument(std::span<const std::uint8_t> bytes, con
 }  // namespace
 
 std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const std::string& documentName,
-                                   DiagnosticList& diagnostics, const ZipLimits& limits) {
+                                   const ZipLimits& limits, DiagnosticList& diagnostics) {
     if (!isZipSignature(bytes)) return readBareDocument(bytes, documentName, diagnostics);
 
-    std::optional<std::vector<ZipEntry>> entries = readZip(bytes, diagnostics, limits);
+    std::optional<std::vector<ZipEntry>> entries = readZip(bytes, limits, diagnostics);
     if (!entries) return std::nullopt;
 
     Package package;
@@ -74,14 +74,14 @@ std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const st
             if (sha256Hex(entry.data) == digest) {
                 package.assets.push_back(PackageAsset{std::move(digest), std::move(entry.data)});
             } else {
-                addWarning(diagnostics, "asset-corrupt", "/" + entry.name, msg::kAssetCorrupt);
+                addWarning(diagnostics, msg::kAssetCorruptCode, "/" + entry.name, msg::kAssetCorrupt);
             }
             continue;
         }
         package.otherEntries.push_back(std::move(entry));
     }
     if (!haveDocument) {
-        addError(diagnostics, "document-missing", "/" + documentName, msg::kDocumentMissingPrefix + documentName);
+        addError(diagnostics, msg::kDocumentMissingCode, "/" + documentName, msg::kDocumentMissingPrefix + documentName);
         return std::nullopt;
     }
     return package;
@@ -100,7 +100,7 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
                      [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
     for (const PackageAsset* asset : sorted) {
         if (!isAssetName(asset->name)) {
-            addError(diagnostics, "asset-name", "/" + asset->name, msg::kAssetName);
+            addError(diagnostics, msg::kAssetNameCode, "/" + asset->name, msg::kAssetName);
             return std::nullopt;
         }
     }

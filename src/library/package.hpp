@@ -6,10 +6,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/zip_entry.hpp"
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "json/json_value.hpp"
 
 namespace orbi {
@@ -19,8 +20,11 @@ struct PackageAsset {
     std::vector<std::uint8_t> data;
 };
 
+// The instance document's entry in a package.
+inline constexpr std::string_view kPackageDocumentName = "instance.json";
+
 struct Package {
-    std::string documentName = "instance.json";
+    std::string documentName = std::string(kPackageDocumentName);
     JsonValue document;
     std::vector<PackageAsset> assets;
     std::vector<ZipEntry> otherEntries;  // carried through unchanged, written after the assets
@@ -33,7 +37,7 @@ bool isZipSignature(std::span<const std::uint8_t> bytes);
 bool isAssetName(std::string_view name);
 
 std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const std::string& documentName,
-                                   DiagnosticList& diagnostics, const ZipLimits& limits);
+                                   const ZipLimits& limits, DiagnosticList& diagnostics);
 
 // The file's complete contents, or nullopt with the reason added.
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, DiagnosticList& diagnostics);

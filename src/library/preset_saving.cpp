@@ -29,7 +29,7 @@ namespace {
 
 bool checkName(const std::string& value, const char* label, const char* path, DiagnosticList& diagnostics) {
     if (canNameFile(value)) return true;
-    addError(diagnostics, "preset-unsaveable", path,
+    addError(diagnostics, msg::kPresetUnsaveableCode, path,
              std::string("The ") + label + " \"" + value + "\"" + msg::kCannotNameFile);
     return false;
 }
@@ -43,13 +43,13 @@ void removeQuietly(const platform::Path& path) {
 }  // namespace
 
 std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const std::string& bank,
-                                        const Package& package, DiagnosticList& diagnostics, bool flush) {
+                                        const Package& package, bool flush, DiagnosticList& diagnostics) {
     if (presetRoot.empty()) {
-        addError(diagnostics, "user-presets-unavailable", "", msg::kNoUserPresetFolder);
+        addError(diagnostics, msg::kUserPresetsUnavailableCode, "", msg::kNoUserPresetFolder);
         return std::nullopt;
     }
     if (stringMemberOr(package.document, "kind", "") != "instance") {
-        addError(diagnostics, "preset-unsaveable", "/kind", msg::kPresetIsInstance);
+        addError(diagnostics, msg::kPresetUnsaveableCode, "/kind", msg::kPresetIsInstance);
         return std::nullopt;
     }
     const std::string plugin = stringMemberOr(package.document, "plugin", "");
@@ -72,7 +72,7 @@ std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const 
 
     std::string error;
     if (!platform::createFolders(staged.folder, error)) {
-        addError(diagnostics, "preset-unwritable", "", platform::pathToUtf8(staged.folder) + ": " + error);
+        addError(diagnostics, msg::kPresetUnwritableCode, "", platform::pathToUtf8(staged.folder) + ": " + error);
         return std::nullopt;
     }
     // A link at the temporary path is never written through (writeWholeFile refuses it when it
@@ -87,14 +87,14 @@ std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const 
 
 void discardStagedPreset(const StagedPreset& staged, DiagnosticList& diagnostics) {
     removeQuietly(staged.tempPath);
-    addError(diagnostics, "preset-unwritable", "", msg::kCouldNotWrite + platform::pathToUtf8(staged.tempPath));
+    addError(diagnostics, msg::kPresetUnwritableCode, "", msg::kCouldNotWrite + platform::pathToUtf8(staged.tempPath));
 }
 
 std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics) {
     std::string error;
     if (!platform::renameReplace(staged.tempPath, staged.finalPath, error)) {
         removeQuietly(staged.tempPath);
-        addError(diagnostics, "preset-unwritable", "", platform::pathToUtf8(staged.finalPath) + ": " + error);
+        addError(diagnostics, msg::kPresetUnwritableCode, "", platform::pathToUtf8(staged.finalPath) + ": " + error);
         return std::nullopt;
     }
     for (const char* other : {".json", ".orbi", ".zip"}) {
@@ -102,7 +102,7 @@ std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticLi
         const platform::Path sibling = staged.folder / platform::pathFromUtf8(staged.id + other);
         bool existed = false;
         if (!platform::deleteFile(sibling, existed, error)) {
-            addError(diagnostics, "preset-unwritable", "",
+            addError(diagnostics, msg::kPresetUnwritableCode, "",
                      msg::kCouldNotRemove + platform::pathToUtf8(sibling) + ": " + error);
             return std::nullopt;
         }
@@ -112,7 +112,7 @@ std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticLi
 
 std::optional<std::string> savePreset(const platform::Path& presetRoot, const std::string& bank, const Package& package,
                                       DiagnosticList& diagnostics) {
-    std::optional<StagedPreset> staged = stagePreset(presetRoot, bank, package, diagnostics, true);
+    std::optional<StagedPreset> staged = stagePreset(presetRoot, bank, package, true, diagnostics);
     if (!staged) return std::nullopt;
     std::optional<std::string> reference = commitPreset(*staged, diagnostics);
     if (reference) {

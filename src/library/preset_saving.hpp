@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "library/package.hpp"
 #include "platform/platform.hpp"
 
@@ -29,7 +29,7 @@ struct StagedPreset {
 // Error added (and no temporary file left). Without flush the file's bytes must go through
 // platform::syncToDisk before commitPreset, or a power cut could leave a torn file under the final name.
 std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const std::string& bank,
-                                        const Package& package, DiagnosticList& diagnostics, bool flush);
+                                        const Package& package, bool flush, DiagnosticList& diagnostics);
 // Renames the temporary file over the final name and removes the preset's files with the other
 // extensions; the reference, or nullopt with exactly one Error added. Syncing the folder is the caller's.
 std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics);

@@ -54,7 +54,7 @@ void expectOnlyCompletePresets(const fs::path& root, const std::map<std::string,
         ASSERT_TRUE(name.ends_with(".orbi") || name.ends_with(".json")) << name;
         std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         DiagnosticList diagnostics;
-        std::optional<Package> package = readPackage(data, "instance.json", diagnostics, ZipLimits{});
+        std::optional<Package> package = readPackage(data, "instance.json", ZipLimits{}, diagnostics);
         ASSERT_TRUE(package) << name << ": " << firstError(diagnostics).value_or("?");
         EXPECT_TRUE(diagnostics.empty()) << name;
         EXPECT_EQ(isZipSignature(data), name.ends_with(".orbi")) << name;

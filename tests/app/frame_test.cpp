@@ -4,7 +4,7 @@
 #include "app/command_line.hpp"
 #include "app/migration.hpp"
 #include "app/report.hpp"
-#include "app/unique_id.hpp"
+#include "app/preset_names.hpp"
 
 namespace orbi {
 namespace {

@@ -1,6 +1,6 @@
-// Reading legacy files before the target's listing is known must not change any outcome: the
-// same rerun, once with every file read ahead of the listing and once as timing has it, gives
-// the same entries and the same target, byte for byte.
+// How many workers read ahead, and how far, must not change any outcome: the same rerun, once
+// strictly one file at a time and once on several workers, gives the same entries and the same
+// target, byte for byte.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -52,8 +52,8 @@ TEST(ReadAhead, OutcomesDoNotDependOnWhenFilesAreRead) {
         break;
     }
 
-    const std::vector<MigrationEntry> timed = runMigration(legacy, a, ReadAhead::whileListing);
-    const std::vector<MigrationEntry> ahead = runMigration(legacy, b, ReadAhead::readAllFirst);
+    const std::vector<MigrationEntry> timed = runMigration(legacy, a, {}, {{4, 3, 1}});
+    const std::vector<MigrationEntry> ahead = runMigration(legacy, b, {}, {{1, 1}});
     ASSERT_EQ(timed.size(), ahead.size());
     for (std::size_t i = 0; i < timed.size(); ++i) {
         SCOPED_TRACE(timed[i].sourcePath.string());

@@ -127,7 +127,7 @@ TEST(HostileZip, NamesThatLeaveTheArchiveAreSkippedByEveryReader) {
     for (const std::string& name : kOddButSafe) entries.push_back(stored(name, bytesOf(name)));
 
     DiagnosticList diagnostics;
-    auto read = readZip(zip(entries), diagnostics, ZipLimits{});
+    auto read = readZip(zip(entries), ZipLimits{}, diagnostics);
     ASSERT_TRUE(read);
     EXPECT_EQ(diagnostics, expected);
     std::vector<std::string> names;
@@ -159,7 +159,7 @@ TEST(HostileZip, NamesThatLeaveTheArchiveAreSkippedByEveryReader) {
                                stored("assets/../assets/" + digest, wave),
                                stored("assets/" + digest, wave)};
     diagnostics.clear();
-    auto read2 = readPackage(zip(package), "instance.json", diagnostics, ZipLimits{});
+    auto read2 = readPackage(zip(package), "instance.json", ZipLimits{}, diagnostics);
     ASSERT_TRUE(read2);
     EXPECT_EQ(stringMemberOr(read2->document, "kind", ""), "instance");
     ASSERT_EQ(read2->assets.size(), 1u);
@@ -218,7 +218,7 @@ TEST(HostileZip, ClaimsPastTheLimitsFailBeforeAnythingIsUnpacked) {
         SCOPED_TRACE(c.what);
         const Bytes archive = zip(c.entries);
         DiagnosticList diagnostics;
-        Usage usage = measureAllocations([&] { EXPECT_FALSE(readZip(archive, diagnostics, c.limits)); });
+        Usage usage = measureAllocations([&] { EXPECT_FALSE(readZip(archive, c.limits, diagnostics)); });
         ASSERT_FALSE(diagnostics.empty());
         EXPECT_EQ(diagnostics.back(), c.expected);
         if (usage.measured) {
@@ -240,7 +240,7 @@ TEST(HostileZip, ClaimsPastTheLimitsFailBeforeAnythingIsUnpacked) {
     diagnostics.clear();
     const std::string asset = "assets/" + std::string(64, 'a');
     std::vector<Entry> package{stored("instance.json", bytesOf("{}")), claiming(asset, (1u << 30) + 1)};
-    EXPECT_FALSE(readPackage(zip(package), "instance.json", diagnostics, ZipLimits{}));
+    EXPECT_FALSE(readPackage(zip(package), "instance.json", ZipLimits{}, diagnostics));
     EXPECT_EQ(diagnostics, (DiagnosticList{tooLarge(asset)}));
 }
 
@@ -256,7 +256,7 @@ TEST(HostileZip, ADeflateBombGetsNoMoreMemoryThanItsHeaderOrItsInputAllow) {
     DiagnosticList diagnostics;
     const Bytes lyingZip = zip({lying});
     Usage usage = measureAllocations([&] {
-        auto read = readZip(lyingZip, diagnostics, ZipLimits{});
+        auto read = readZip(lyingZip, ZipLimits{}, diagnostics);
         ASSERT_TRUE(read);
         EXPECT_TRUE(read->empty());
     });
@@ -273,7 +273,7 @@ TEST(HostileZip, ADeflateBombGetsNoMoreMemoryThanItsHeaderOrItsInputAllow) {
     const ZipLimits generous{10, 8ull << 30, 8ull << 30};
     diagnostics.clear();
     const Bytes claimingZip = zip({claiming});
-    usage = measureAllocations([&] { ASSERT_TRUE(readZip(claimingZip, diagnostics, generous)); });
+    usage = measureAllocations([&] { ASSERT_TRUE(readZip(claimingZip, generous, diagnostics)); });
     EXPECT_EQ(diagnostics,
               (DiagnosticList{warning("zip-damaged-entry", "bomb", "Cannot decompress: wrong size; skipped")}));
     RecordProperty("largestBlockForA4GiBClaim", std::to_string(usage.largestBlock));
@@ -286,7 +286,7 @@ TEST(HostileZip, ADeflateBombGetsNoMoreMemoryThanItsHeaderOrItsInputAllow) {
     diagnostics.clear();
     const Bytes honestZip = zip({bomb});
     usage = measureAllocations([&] {
-        auto read = readZip(honestZip, diagnostics, ZipLimits{});
+        auto read = readZip(honestZip, ZipLimits{}, diagnostics);
         ASSERT_TRUE(read);
         ASSERT_EQ(read->size(), 1u);
         EXPECT_TRUE((*read)[0].data == zeros);
@@ -312,7 +312,7 @@ TEST(HostileZip, OverlappingEntriesAreBoundedByTheTotalLimit) {
 
     // 16 MiB in total: the 17th entry passes the limit; nothing is returned.
     DiagnosticList diagnostics;
-    Usage usage = measureAllocations([&] { EXPECT_FALSE(readZip(archive, diagnostics, ZipLimits{10000, kMiB, 16 * kMiB})); });
+    Usage usage = measureAllocations([&] { EXPECT_FALSE(readZip(archive, ZipLimits{10000, kMiB, 16 * kMiB}, diagnostics)); });
     EXPECT_EQ(diagnostics, (DiagnosticList{tooLarge("e016")}));
     if (usage.measured) {
         EXPECT_LT(usage.peakGrowth, 16 * kMiB + 2 * kMiB);
@@ -320,7 +320,7 @@ TEST(HostileZip, OverlappingEntriesAreBoundedByTheTotalLimit) {
 
     // Within the limits they are read, each a copy of the same data.
     diagnostics.clear();
-    auto read = readZip(archive, diagnostics, ZipLimits{10000, kMiB, 40 * kMiB});
+    auto read = readZip(archive, ZipLimits{10000, kMiB, 40 * kMiB}, diagnostics);
     ASSERT_TRUE(read);
     EXPECT_TRUE(diagnostics.empty());
     ASSERT_EQ(read->size(), 40u);
@@ -351,7 +351,7 @@ TEST(HostileZip, ArchivesInsideArchivesStayUnopened) {
     }
 
     usage = measureAllocations([&] {
-        auto package = readPackage(archive, "instance.json", diagnostics, ZipLimits{});
+        auto package = readPackage(archive, "instance.json", ZipLimits{}, diagnostics);
         ASSERT_TRUE(package);
         ASSERT_EQ(package->otherEntries.size(), 11u);
         EXPECT_TRUE(package->otherEntries.back().data == innerZip);

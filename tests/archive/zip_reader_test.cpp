@@ -32,7 +32,7 @@ struct Read {
 
 Read read(const Bytes& archive, const ZipLimits& limits = {}) {
     Read r;
-    r.entries = readZip(archive, r.diagnostics, limits);
+    r.entries = readZip(archive, limits, r.diagnostics);
     return r;
 }
 
@@ -155,7 +155,7 @@ TEST(ZipReader, SizeLimitsCountEveryHeaderReached) {
 
     // Entries left out by a filter still count, and the archive still fails as a whole.
     DiagnosticList filtered;
-    EXPECT_FALSE(readZip(test::buildZip(a), filtered, limits, [](std::string_view) { return false; }));
+    EXPECT_FALSE(readZip(test::buildZip(a), limits, [](std::string_view) { return false; }, filtered));
     EXPECT_EQ(filtered, r.diagnostics);
 }
 
@@ -240,8 +240,8 @@ TEST(ZipReader, SkippedEntriesInOrderOthersKept) {
     // A filter keeps every finding about names, flags and methods (a duplicate of a left-out
     // entry is still a duplicate) and drops only the findings about the left-out entries' data.
     DiagnosticList filtered;
-    const auto some = readZip(archive, filtered, ZipLimits{},
-                              [](std::string_view name) { return name == "keep2" || name == "flipped" || name == "enc"; });
+    const auto some = readZip(archive, ZipLimits{}, [](std::string_view name) { return name == "keep2" || name == "flipped" || name == "enc"; },
+                              filtered);
     ASSERT_TRUE(some);
     EXPECT_EQ(names(*some), (std::vector<std::string>{"keep2"}));
     DiagnosticList wantFiltered(want.begin(), want.begin() + 13);
@@ -320,7 +320,7 @@ TEST(ZipReader, EveryTruncationFailsCleanly) {
     const Bytes archive = test::buildZip(a);
     for (std::size_t n = 0; n < archive.size(); ++n) {
         DiagnosticList d;
-        const auto got = readZip(std::span(archive).first(n), d, {});
+        const auto got = readZip(std::span(archive).first(n), {}, d);
         EXPECT_FALSE(got) << n;
         ASSERT_EQ(d.size(), 1u) << n;
         EXPECT_EQ(d[0].severity, Severity::Error);

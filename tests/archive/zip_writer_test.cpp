@@ -83,7 +83,7 @@ TEST(ZipWriter, DeflatesOnlyWhenStrictlyShorter) {
     }
 
     DiagnosticList readDiagnostics;
-    const auto back = readZip(*archive, readDiagnostics, {});
+    const auto back = readZip(*archive, {}, readDiagnostics);
     ASSERT_TRUE(back);
     EXPECT_TRUE(readDiagnostics.empty());
     ASSERT_EQ(back->size(), entries.size());
@@ -144,7 +144,7 @@ TEST(ZipWriter, EntryCountLimit) {
     ASSERT_TRUE(archive);
     ZipLimits limits;
     limits.maxEntries = 65534;
-    const auto back = readZip(*archive, d, limits);
+    const auto back = readZip(*archive, limits, d);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->size(), 65534u);
     EXPECT_TRUE(d.empty());

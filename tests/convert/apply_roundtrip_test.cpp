@@ -33,7 +33,7 @@ std::optional<LegacyPreset> roundTrip(const LegacyPreset& legacy, DiagnosticList
     convertLegacyPreset(instance, package, legacy, "round-trip", diagnostics);
     auto bytes = writePackage(package, diagnostics);
     if (!bytes) return std::nullopt;
-    auto read = readPackage(*bytes, "instance.json", diagnostics, ZipLimits{});
+    auto read = readPackage(*bytes, "instance.json", ZipLimits{}, diagnostics);
     if (!read) return std::nullopt;
     ApplySideRecord side;
     return applyInstanceDocument(side, *read, true, diagnostics);

@@ -75,7 +75,7 @@ TEST(ConvertAssets, CarriedFilesBecomeAssetsStoredOncePerDigest) {
     const std::optional<std::vector<std::uint8_t>> file = writePackage(converted.package, diagnostics);
     ASSERT_TRUE(file.has_value());
     EXPECT_TRUE(isZipSignature(*file));
-    const std::optional<Package> read = readPackage(*file, "instance.json", diagnostics, ZipLimits{});
+    const std::optional<Package> read = readPackage(*file, "instance.json", ZipLimits{}, diagnostics);
     ASSERT_TRUE(read.has_value());
     EXPECT_TRUE(diagnostics.empty());
     EXPECT_EQ(writeDocument(read->document), writeDocument(converted.package.document));

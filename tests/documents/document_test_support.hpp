@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "documents/clip_document.hpp"
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 #include "documents/instance_document.hpp"
 #include "json/json_parser.hpp"
 #include "json/json_writer.hpp"

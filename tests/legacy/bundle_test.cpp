@@ -129,8 +129,8 @@ TEST(LegacyBundle, WithoutItsCarriedFilesItReadsTheSame) {
 
     for (std::size_t i = 0; i < bundles.size(); ++i) {
         DiagnosticList full, documentOnly;
-        std::optional<LegacyPreset> all = readLegacyBundle(bundles[i], full, BundleFiles::read);
-        std::optional<LegacyPreset> some = readLegacyBundle(bundles[i], documentOnly, BundleFiles::skip);
+        std::optional<LegacyPreset> all = readLegacyBundle(bundles[i], BundleFiles::read, full);
+        std::optional<LegacyPreset> some = readLegacyBundle(bundles[i], BundleFiles::skip, documentOnly);
         ASSERT_EQ(all.has_value(), some.has_value()) << i;
         EXPECT_EQ(firstError(full), firstError(documentOnly)) << i;
         if (!all) continue;
@@ -139,8 +139,8 @@ TEST(LegacyBundle, WithoutItsCarriedFilesItReadsTheSame) {
         EXPECT_EQ(*all, *some) << i;
     }
     DiagnosticList full, documentOnly;
-    EXPECT_TRUE(readLegacyBundle(damaged, full, BundleFiles::read));
-    EXPECT_TRUE(readLegacyBundle(damaged, documentOnly, BundleFiles::skip));
+    EXPECT_TRUE(readLegacyBundle(damaged, BundleFiles::read, full));
+    EXPECT_TRUE(readLegacyBundle(damaged, BundleFiles::skip, documentOnly));
     EXPECT_EQ(full.size(), 1u);
     EXPECT_TRUE(documentOnly.empty());
 }

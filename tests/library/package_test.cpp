@@ -40,14 +40,14 @@ TEST(Package, BareDocumentWhenNothingElse) {
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), writeDocument(p.document));
     EXPECT_FALSE(isZipSignature(*bytes));
 
-    auto back = readPackage(*bytes, "instance.json", d, ZipLimits{});
+    auto back = readPackage(*bytes, "instance.json", ZipLimits{}, d);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->document, p.document);
     EXPECT_TRUE(back->assets.empty());
     EXPECT_TRUE(back->otherEntries.empty());
 
     // A byte order mark and blank lines before the brace still make a bare document.
-    auto padded = readPackage(bytesOf("\xEF\xBB\xBF\r\n\t {\"kind\":\"instance\"}"), "instance.json", d, ZipLimits{});
+    auto padded = readPackage(bytesOf("\xEF\xBB\xBF\r\n\t {\"kind\":\"instance\"}"), "instance.json", ZipLimits{}, d);
     ASSERT_TRUE(padded);
     EXPECT_EQ(stringMemberOr(padded->document, "kind", ""), "instance");
     EXPECT_TRUE(d.empty());
@@ -56,13 +56,13 @@ TEST(Package, BareDocumentWhenNothingElse) {
 TEST(Package, NeitherJsonNorZip) {
     for (std::string_view text : {"", "   \n", "[1,2]", "PK", "\xEF\xBB\xBF", "hello"}) {
         DiagnosticList d;
-        EXPECT_FALSE(readPackage(bytesOf(text), "instance.json", d, ZipLimits{}));
+        EXPECT_FALSE(readPackage(bytesOf(text), "instance.json", ZipLimits{}, d));
         ASSERT_EQ(d.size(), 1u) << text;
         EXPECT_EQ(d[0], (Diagnostic{Severity::Error, "package-unreadable", "", "Neither a JSON document nor a zip archive"}));
     }
     // A brace that does not parse is the JSON reader's own finding.
     DiagnosticList d;
-    EXPECT_FALSE(readPackage(bytesOf("{\"a\":}"), "instance.json", d, ZipLimits{}));
+    EXPECT_FALSE(readPackage(bytesOf("{\"a\":}"), "instance.json", ZipLimits{}, d));
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0].code, "document-unreadable");
     EXPECT_EQ(d[0].path, "");
@@ -72,7 +72,7 @@ TEST(Package, EmptyArchiveHasNoDocument) {
     std::vector<std::uint8_t> empty{'P', 'K', 5, 6};
     empty.resize(22, 0);
     DiagnosticList d;
-    EXPECT_FALSE(readPackage(empty, "instance.json", d, ZipLimits{}));
+    EXPECT_FALSE(readPackage(empty, "instance.json", ZipLimits{}, d));
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0], (Diagnostic{Severity::Error, "document-missing", "/instance.json", "The archive has no instance.json"}));
 }
@@ -94,7 +94,7 @@ TEST(Package, AssetsSortedStoredAfterTheDocumentAndVerifiedOnRead) {
     ASSERT_TRUE(bytes) << (d.empty() ? "" : d[0].message);
     EXPECT_TRUE(isZipSignature(*bytes));
 
-    auto entries = readZip(*bytes, d, ZipLimits{});
+    auto entries = readZip(*bytes, ZipLimits{}, d);
     ASSERT_TRUE(entries);
     ASSERT_EQ(entries->size(), 5u);
     std::string low = std::min(a.name, b.name), high = std::max(a.name, b.name);
@@ -106,7 +106,7 @@ TEST(Package, AssetsSortedStoredAfterTheDocumentAndVerifiedOnRead) {
     EXPECT_EQ((*entries)[3].name, "assets/" + upper);
     EXPECT_EQ((*entries)[4].name, "notes.txt");
 
-    auto back = readPackage(*bytes, "instance.json", d, ZipLimits{});
+    auto back = readPackage(*bytes, "instance.json", ZipLimits{}, d);
     ASSERT_TRUE(back);
     EXPECT_TRUE(d.empty());
     EXPECT_EQ(back->document, p.document);
@@ -147,7 +147,7 @@ TEST(Package, CorruptAssetLeftOutRestRead) {
     DiagnosticList d;
     auto bytes = writePackage(raw, d);
     ASSERT_TRUE(bytes);
-    auto back = readPackage(*bytes, "instance.json", d, ZipLimits{});
+    auto back = readPackage(*bytes, "instance.json", ZipLimits{}, d);
     ASSERT_TRUE(back);
     ASSERT_EQ(back->assets.size(), 1u);
     EXPECT_EQ(back->assets[0].name, good.name);

@@ -1,7 +1,7 @@
 // Diagnostics: pointer escaping, child paths, first errors and re-pathing of embedded findings.
 #include <gtest/gtest.h>
 
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 
 namespace orbi {
 namespace {

@@ -1,5 +1,5 @@
 // Diagnostics: appending findings and forming JSON-pointer paths.
-#include "documents/diagnostics.hpp"
+#include "diagnostics/diagnostics.hpp"
 
 namespace orbi {
 
