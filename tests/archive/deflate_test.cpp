@@ -5,7 +5,7 @@
 
 #include "archive/deflate.hpp"
 #include "archive/inflate.hpp"
-#include "archive_test_support.hpp"
+#include "support/bytes.hpp"
 
 namespace orbi {
 namespace {

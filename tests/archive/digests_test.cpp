@@ -9,7 +9,7 @@
 #include "archive/crc32.hpp"
 #include "archive/digest_kernels.hpp"
 #include "archive/sha256.hpp"
-#include "archive_test_support.hpp"
+#include "support/bytes.hpp"
 #include "support/temp_folder.hpp"
 
 namespace orbi {

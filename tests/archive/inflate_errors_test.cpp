@@ -7,7 +7,7 @@
 
 #include "archive/archive_messages.hpp"
 #include "archive/inflate.hpp"
-#include "archive_test_support.hpp"
+#include "support/bytes.hpp"
 #include "reference_inflate.hpp"
 
 namespace orbi {

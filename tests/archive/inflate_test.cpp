@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/inflate.hpp"
-#include "archive_test_support.hpp"
+#include "support/bytes.hpp"
 #include "reference_inflate.hpp"
 
 namespace orbi {

@@ -7,7 +7,7 @@
 #include "archive/archive_messages.hpp"
 #include "archive/zip_reader.hpp"
 #include "support/temp_folder.hpp"
-#include "zip_builder.hpp"
+#include "support/zip_builder.hpp"
 #include "support/host.hpp"
 
 namespace orbi {

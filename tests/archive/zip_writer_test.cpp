@@ -8,7 +8,7 @@
 #include "archive/zip_reader.hpp"
 #include "archive/zip_writer.hpp"
 #include "support/temp_folder.hpp"
-#include "zip_builder.hpp"
+#include "support/zip_builder.hpp"
 #include "support/host.hpp"
 
 namespace orbi {

@@ -1,5 +1,5 @@
-// Shared helpers for the archive tests: hex and byte conversions, the test corpus, zlib used as
-// an independent control, and a bit writer for hand-made DEFLATE streams.
+// Byte helpers shared by the suites: hex and byte conversions, a test corpus, zlib used as an
+// independent control, and a bit writer for hand-made DEFLATE streams.
 #pragma once
 
 #include <zlib.h>

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "archive_test_support.hpp"
+#include "support/bytes.hpp"
 
 namespace orbi::test {
 
