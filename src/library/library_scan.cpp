@@ -10,23 +10,27 @@ namespace orbi {
 
 namespace msg = library_messages;
 
-std::vector<platform::Path> listFolder(const platform::Path& folder, bool foldersOnly) {
+namespace {
+
+// The bank folders: immediate children that are folders or links to folders, in path order. A
+// folder that cannot be opened has none; an error part-way keeps what was listed.
+std::vector<platform::Path> listBankFolders(const platform::Path& folder) {
     std::vector<platform::FolderEntry> children;
     std::string error;
     // A listing that breaks off part-way keeps what it read: the scan goes on with less.
     (void)platform::listFolder(folder, children, error);
     std::vector<platform::Path> out;
-    const platform::EntryType wanted = foldersOnly ? platform::EntryType::Directory : platform::EntryType::File;
     for (platform::FolderEntry& child : children) {
         // A bank may be a link to a folder: presets saved under its name are written through
         // it, so they must be listed through it too, or every run would save them again.
-        const bool linkedFolder =
-            foldersOnly && child.type == platform::EntryType::Symlink && platform::isDirectory(child.path);
-        if (child.type == wanted || linkedFolder) out.push_back(std::move(child.path));
+        const bool linkedFolder = child.type == platform::EntryType::Symlink && platform::isDirectory(child.path);
+        if (child.type == platform::EntryType::Directory || linkedFolder) out.push_back(std::move(child.path));
     }
     std::sort(out.begin(), out.end());
     return out;
 }
+
+}  // namespace
 
 bool isLibraryFileName(std::string_view fileName) {
     std::size_t dot = fileName.rfind('.');
@@ -60,7 +64,7 @@ std::optional<Package> readLibraryFile(const platform::Path& path, std::string& 
 
 std::vector<LibraryFile> listLibraryFiles(const platform::Path& folder) {
     std::vector<LibraryFile> files;
-    for (const platform::Path& bankFolder : listFolder(folder, true)) {
+    for (const platform::Path& bankFolder : listBankFolders(folder)) {
         std::string bank = platform::pathToUtf8(bankFolder.filename());
         std::vector<platform::FolderEntry> children;
         std::string error;

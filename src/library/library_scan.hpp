@@ -23,11 +23,6 @@ struct LibraryPreset {
     platform::Path path;
 };
 
-// Immediate children that are folders or links to folders (foldersOnly), or regular files, in
-// ascending path order.
-// A folder that cannot be opened has no children; an error part-way keeps what was listed.
-std::vector<platform::Path> listFolder(const platform::Path& folder, bool foldersOnly);
-
 // True for ".json", ".orbi" or ".zip" exactly (a name that begins with its only dot has none).
 bool isLibraryFileName(std::string_view fileName);
 
