@@ -9,6 +9,8 @@ namespace orbi::app_messages {
 inline constexpr std::string_view kUsageLine = "usage: orbitrone-migrate-presets [--from <folder>] [--to <preset root>]\n";
 inline constexpr std::string_view kNoPresetRoot = "No user preset folder on this system. Name one with --to.\n";
 inline constexpr std::string_view kNoLegacyFolder = "orbitrone: no folder for the old presets: ";
+// The last line in a console window of the program's own, which closes when the program ends.
+inline constexpr std::string_view kPressEnter = "Press Enter to close this window.\n";
 
 // A failed preset's reason when its list holds no error.
 inline constexpr std::string_view kDoesNotRead = "does not read";

@@ -1,4 +1,5 @@
-// Entry point: hands the command-line words (as UTF-8) to the tool.
+// Entry point: hands the command-line words (as UTF-8) to the tool, and keeps a window of its own
+// open until the user has read the report.
 #include <iostream>
 
 #include "app/tool.hpp"
@@ -7,5 +8,7 @@
 int main(int argc, char** argv) {
     orbi::platform::prepareStandardStreams();
     orbi::platform::keepFreedMemoryForReuse();
-    return orbi::runTool(orbi::platform::commandLineWords(argc, argv), std::cout, std::cerr);
+    const int status = orbi::runTool(orbi::platform::commandLineWords(argc, argv), std::cout, std::cerr);
+    if (orbi::platform::ownsConsoleWindow()) orbi::waitBeforeClosing(std::cin, std::cout);
+    return status;
 }

@@ -2,6 +2,8 @@
 // file is read; otherwise the report is printed after the whole run.
 #include "app/tool.hpp"
 
+#include <string>
+
 #include "app/app_messages.hpp"
 #include "app/command_line.hpp"
 #include "app/folders.hpp"
@@ -42,6 +44,12 @@ int runTool(const std::vector<std::string>& words, std::ostream& out, std::ostre
     std::vector<MigrationEntry> entries = runMigration(*legacyFolder, presetRoot, [&err](const std::string& line) { err << line << std::flush; });
     out << formatReport(entries) << std::flush;
     return exitStatusFor(entries);
+}
+
+void waitBeforeClosing(std::istream& in, std::ostream& out) {
+    out << msg::kPressEnter << std::flush;
+    std::string line;
+    std::getline(in, line);
 }
 
 }  // namespace orbi

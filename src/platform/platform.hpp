@@ -55,7 +55,9 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
 // Windows skips folders, since its renames are written through.
 bool syncToDisk(std::span<const Path> paths, std::string& error);
 // Renames over an existing file, replacing it. The new name is durable once its folder has been
-// through syncToDisk (on Windows at once).
+// through syncToDisk (on Windows at once). On Windows a file held open by another program (a
+// virus scanner, an indexer) is waited for, about two seconds at most, before the rename fails;
+// the same holds for deleteFile.
 bool renameReplace(const Path& from, const Path& to, std::string& error);
 // Creates the folder and every missing parent; an existing folder is success.
 bool createFolders(const Path& folder, std::string& error);
@@ -74,6 +76,10 @@ std::vector<std::string> commandLineWords(int argc, char** argv);
 // binary mode (no CR before each LF) and a console is switched to UTF-8 output for the life of
 // the process. Nothing to do on POSIX.
 void prepareStandardStreams();
+// True when the console window belongs to this process alone and shows its output: the program
+// was started by a double-click, and its window closes the moment it ends. Always false where
+// programs do not get windows of their own (POSIX).
+bool ownsConsoleWindow();
 // The run allocates and frees a few megabytes per preset (file bytes, inflated audio, the written
 // package). With the C library's default, each such block is a fresh mapping of the system's,
 // faulted in and zeroed page by page every time; this keeps freed blocks of up to 32 MiB in the

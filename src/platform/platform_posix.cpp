@@ -250,4 +250,6 @@ void keepFreedMemoryForReuse() {
 #endif
 }
 
+bool ownsConsoleWindow() { return false; }
+
 }  // namespace orbi::platform

@@ -172,6 +172,25 @@ DWORD reparseTagOf(const std::wstring& systemName) {
     return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? data.dwReserved0 : 0;
 }
 
+// A virus scanner, an indexer or a backup tool often holds a just-written file open for a
+// moment, and a rename or delete then fails as shared (or denied). Such an attempt is repeated
+// with short, growing waits, about two seconds in all; any other error ends it at once. Returns
+// 0 or the last error code.
+template <class Attempt>
+DWORD retryWhileHeld(Attempt attempt) {
+    DWORD waited = 0;
+    DWORD wait = 10;
+    for (;;) {
+        if (attempt()) return 0;
+        const DWORD code = ::GetLastError();
+        const bool held = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION;
+        if (!held || waited >= 2000) return code;
+        ::Sleep(wait);
+        waited += wait;
+        wait = std::min<DWORD>(wait * 2, 250);
+    }
+}
+
 bool refuseUnreachable(const Path& path, std::string& error) {
     if (!isUnreachableName(path.filename().native())) return false;
     error = systemErrorText(ERROR_INVALID_NAME);
@@ -389,9 +408,12 @@ bool renameReplace(const Path& from, const Path& to, std::string& error) {
     const std::wstring source = systemPath(from);
     const std::wstring target = systemPath(to);
     // Write-through: the call returns once the move (or the copy across volumes) is on disk.
-    if (!::MoveFileExW(source.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
-        error = lastErrorText();
+    const DWORD code = retryWhileHeld([&] {
+        return ::MoveFileExW(source.c_str(), target.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0;
+    });
+    if (code != 0) {
+        error = systemErrorText(static_cast<int>(code));
         return false;
     }
     return true;
@@ -420,11 +442,11 @@ bool createFolders(const Path& folder, std::string& error) {
 bool deleteFile(const Path& path, bool& existed, std::string& error) {
     existed = false;
     const std::wstring name = systemPath(path);
-    if (::DeleteFileW(name.c_str())) {
+    const DWORD code = retryWhileHeld([&] { return ::DeleteFileW(name.c_str()) != 0; });
+    if (code == 0) {
         existed = true;
         return true;
     }
-    const DWORD code = ::GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
     error = systemErrorText(static_cast<int>(code));
     return false;
@@ -481,6 +503,14 @@ void prepareStandardStreams() {
         savedConsoleOutputCodePage = current;
         std::atexit(restoreConsoleOutput);
     }
+}
+
+bool ownsConsoleWindow() {
+    // A console shared with the shell that started us lists the shell too. Output that is not
+    // the console (redirected to a file or a pipe) means someone else reads it.
+    DWORD processes[2];
+    DWORD mode = 0;
+    return ::GetConsoleProcessList(processes, 2) == 1 && ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
 void keepFreedMemoryForReuse() {}
