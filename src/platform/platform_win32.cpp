@@ -173,7 +173,7 @@ DWORD reparseTagOf(const std::wstring& systemName) {
 }
 
 // A virus scanner, an indexer or a backup tool often holds a just-written file open for a
-// moment, and a rename or delete then fails as shared (or denied). Such an attempt is repeated
+// moment, and opening it to flush, renaming or deleting it then fails as shared (or denied). Such an attempt is repeated
 // with short, growing waits, about two seconds in all; any other error ends it at once. Returns
 // 0 or the last error code.
 template <class Attempt>
@@ -393,9 +393,17 @@ bool syncToDisk(std::span<const Path> paths, std::string& error) {
     for (const Path& path : paths) {
         if (isDirectory(path)) continue;
         const std::wstring name = systemPath(path);
-        UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE || !::FlushFileBuffers(file.get())) {
+        UniqueHandle file;
+        const DWORD code = retryWhileHeld([&] {
+            file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            return file.get() != INVALID_HANDLE_VALUE;
+        });
+        if (code != 0) {
+            error = systemErrorText(static_cast<int>(code));
+            return false;
+        }
+        if (!::FlushFileBuffers(file.get())) {
             error = lastErrorText();
             return false;
         }
