@@ -514,11 +514,10 @@ void prepareStandardStreams() {
 }
 
 bool ownsConsoleWindow() {
-    // A console shared with the shell that started us lists the shell too. Output that is not
-    // the console (redirected to a file or a pipe) means someone else reads it.
+    // A console shared with the shell that started us lists the shell too. Output redirected to
+    // a file or a pipe means someone else reads it; a console is a character device.
     DWORD processes[2];
-    DWORD mode = 0;
-    return ::GetConsoleProcessList(processes, 2) == 1 && ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    return ::GetConsoleProcessList(processes, 2) == 1 && ::GetFileType(::GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
 }
 
 void keepFreedMemoryForReuse() {}
