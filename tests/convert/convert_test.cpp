@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "convert_test_support.hpp"
-#include "documents/case_file.hpp"
+#include "support/case_file.hpp"
 #include "legacy/discovery.hpp"
 #include "legacy/legacy_document.hpp"
 #include "legacy/preset_text.hpp"

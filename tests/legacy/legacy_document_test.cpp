@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "documents/case_file.hpp"
+#include "support/case_file.hpp"
 #include "legacy/legacy_json.hpp"
 #include "legacy/preset_text.hpp"
 
