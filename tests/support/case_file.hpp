@@ -51,25 +51,27 @@ inline void checkCaseFile(const std::string& path, const std::function<std::stri
     if (update) std::ofstream(path, std::ios::binary) << updated;
 }
 
-// Cases whose input lines are calls: each line goes to `call` as its words (a word in quotes may
-// hold blanks or be empty; one that opens with '{' or '[' runs to the end of the line), and the
-// output repeats the line with what the call gives.
-inline void checkCallFile(const std::string& path, const std::function<std::string(const std::vector<std::string>&)>& call) {
-    checkCaseFile(path, [&](const std::string& input) {
-        std::istringstream lines(input);
-        std::string out, line;
-        while (std::getline(lines, line)) {
-            std::vector<std::string> words;
-            for (std::size_t at = 0; at < line.size();) {
-                const bool quoted = line[at] == '"', json = line[at] == '{' || line[at] == '[';
-                const std::size_t end = json ? line.size() : std::min(line.find(quoted ? '"' : ' ', at + 1), line.size());
-                words.push_back(line.substr(at + quoted, end - at - quoted));
-                at = end + 1 + quoted;
-            }
-            out += line + "  =>  " + call(words) + "\n";
+// Input lines that are calls: each line goes to `call` as its words (a word in quotes may hold
+// blanks or be empty; one that opens with '{' or '[' runs to the end of the line), and the output
+// repeats the line with what the call gives.
+inline std::string runCalls(const std::string& input, const std::function<std::string(const std::vector<std::string>&)>& call) {
+    std::istringstream lines(input);
+    std::string out, line;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> words;
+        for (std::size_t at = 0; at < line.size();) {
+            const bool quoted = line[at] == '"', json = line[at] == '{' || line[at] == '[';
+            const std::size_t end = json ? line.size() : std::min(line.find(quoted ? '"' : ' ', at + 1), line.size());
+            words.push_back(line.substr(at + quoted, end - at - quoted));
+            at = end + 1 + quoted;
         }
-        return out;
-    });
+        out += line + "  =>  " + call(words) + "\n";
+    }
+    return out;
+}
+
+inline void checkCallFile(const std::string& path, const std::function<std::string(const std::vector<std::string>&)>& call) {
+    checkCaseFile(path, [&](const std::string& input) { return runCalls(input, call); });
 }
 
 }  // namespace orbi::test
