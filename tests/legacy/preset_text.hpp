@@ -14,7 +14,7 @@ namespace orbi::test {
 template <typename T>
 std::string num(T value) {
     char buffer[40];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
 }
 
 template <typename List, typename Each>
@@ -24,19 +24,15 @@ std::string list(const List& items, Each each) {
     return out;
 }
 
-inline std::string pointsText(const std::vector<CurvePoint>& points) {
-    return list(points, [](const CurvePoint& p) { return num(p.t) + "," + num(p.v) + "," + num(p.c); });
-}
-
 inline std::vector<std::pair<std::string, std::string>> fieldTexts(const LegacyPreset& p) {
     auto q = [](const std::string& s) { return "\"" + s + "\""; };
     auto n = [](auto v) { return num(v); };
-    std::string motif = "none";
-    if (p.motif) {
-        motif = num(p.motif->loopBeats) + ": " + list(p.motif->notes, [](const LegacyMotifNote& m) {
-                    return num(m.startBeat) + "," + num(m.lengthBeats) + "," + num(m.pitch) + "," + num(m.velocity);
-                });
-    }
+    auto pointsText = [](const std::vector<CurvePoint>& points) {
+        return list(points, [](const CurvePoint& c) { return num(c.t) + "," + num(c.v) + "," + num(c.c); });
+    };
+    const std::string motif = !p.motif ? "none" : num(p.motif->loopBeats) + ": " + list(p.motif->notes, [](const LegacyMotifNote& m) {
+        return num(m.startBeat) + "," + num(m.lengthBeats) + "," + num(m.pitch) + "," + num(m.velocity);
+    });
     return {
         {"name", q(p.name)}, {"version", num(p.version)}, {"scope", num(p.scope)}, {"category", q(p.category)},
         {"complexity", q(p.complexity)}, {"tags", list(p.characterTags, q)}, {"effectTarget", q(p.effectTarget)},
@@ -47,14 +43,14 @@ inline std::vector<std::pair<std::string, std::string>> fieldTexts(const LegacyP
                     " " + num(r.slewMs) + "]";
          })},
         {"lfoShapes", list(p.lfoShapes, [&](const LegacyLfoShape& s) { return "[" + num(s.lfo) + ": " + list(s.table, n) + "]"; })},
-        {"msegs", list(p.msegs, [](const LegacyMseg& m) {
+        {"msegs", list(p.msegs, [&](const LegacyMseg& m) {
              return "[" + num(m.mseg) + " s" + num(m.sustain) + " l" + num(m.loopStart) + ".." + num(m.loopEnd) + ": " +
                     pointsText(m.points) + "]";
          })},
         {"stepSeqs", list(p.stepSeqs, [&](const LegacyStepSeq& s) {
              return "[" + num(s.stepseq) + " len" + num(s.length) + ": " + list(s.values, n) + "]";
          })},
-        {"knobMotions", list(p.knobMotions, [](const LegacyKnobMotion& k) {
+        {"knobMotions", list(p.knobMotions, [&](const LegacyKnobMotion& k) {
              return "[" + k.target + " " + num(k.length) + " " + num(k.amount) + ": " + pointsText(k.points) + "]";
          })},
         {"wavetables", list(p.bundledWavetables, [&](const WavetableRecord& w) {
@@ -80,12 +76,9 @@ inline std::vector<std::pair<std::string, std::string>> fieldTexts(const LegacyP
 
 // "field: value" lines for the fields that differ from a fresh record.
 inline std::string presetText(const LegacyPreset& preset) {
-    const auto fresh = fieldTexts(LegacyPreset{});
-    const auto mine = fieldTexts(preset);
+    const auto fresh = fieldTexts(LegacyPreset{}), mine = fieldTexts(preset);
     std::string out;
-    for (std::size_t i = 0; i < mine.size(); ++i) {
-        if (mine[i].second != fresh[i].second) out += mine[i].first + ": " + mine[i].second + "\n";
-    }
+    for (std::size_t i = 0; i < mine.size(); ++i) out += mine[i] == fresh[i] ? "" : mine[i].first + ": " + mine[i].second + "\n";
     return out;
 }
 
