@@ -111,9 +111,9 @@ struct Library {
             const auto saved = savePreset(has("no-root") ? fs::path() : root.path(), arg, p, list);
             return show(saved ? "saved " + *saved : "not saved", list);
         }
-        if (what == "files") {  // every regular file, with the start of its digest
+        if (what == "files") {  // every regular file with the start of its digest, then how many entries of any type
             for (const auto& [name, bytes] : filesUnder(root.path())) out += name + " " + sha256Hex(bytesOf(bytes)).substr(0, 8) + ", ";
-            return show(out);
+            return show(out + std::to_string(std::distance(fs::recursive_directory_iterator(root.path()), {})) + " in all");
         }
         for (std::size_t k = 1; k < w.size(); ++k) out += (what == "can-name" ? canNameFile(expand(w[k])) : isLibraryFileName(w[k])) ? "yes " : "no ";
         return out;
