@@ -1,0 +1,77 @@
+// Tables of cases kept as text files. "=== <name>" opens a case; its lines up to "---" are the
+// input, the lines after it the expected output; lines before the first case are comments. With
+// ORBI_UPDATE_CASES set, the outputs the code gives are written back, to be reviewed in the diff.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orbi::test {
+
+inline void checkCaseFile(const std::string& path, const std::function<std::string(const std::string&)>& run) {
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << "cannot read " << path;
+    struct Case {
+        std::string name, input, expected;
+    };
+    std::vector<Case> cases;
+    std::string updated, line;
+    bool output = false;
+    while (std::getline(in, line)) {
+        if (line.rfind("=== ", 0) == 0) {
+            cases.push_back({line.substr(4), "", ""});
+            output = false;
+        } else if (cases.empty()) {
+            updated += line + "\n";
+        } else if (!output && line == "---") {
+            output = true;
+        } else {
+            (output ? cases.back().expected : cases.back().input) += line + "\n";
+        }
+    }
+    ASSERT_FALSE(cases.empty()) << path;
+    const bool update = std::getenv("ORBI_UPDATE_CASES") != nullptr;
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.input.empty()) c.input.pop_back();
+        std::string got = run(c.input);
+        if (!got.empty() && got.back() != '\n') got += "\n";
+        if (!update) {
+            EXPECT_EQ(got, c.expected);
+        }
+        updated += "=== " + c.name + "\n" + c.input + "\n---\n" + got;
+    }
+    if (update) std::ofstream(path, std::ios::binary) << updated;
+}
+
+// Input lines that are calls: each line goes to `call` as its words (a word in quotes may hold
+// blanks or be empty; one that opens with '{' or '[' runs to the end of the line), and the output
+// repeats the line with what the call gives.
+inline std::string runCalls(const std::string& input, const std::function<std::string(const std::vector<std::string>&)>& call) {
+    std::istringstream lines(input);
+    std::string out, line;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> words;
+        for (std::size_t at = 0; at < line.size();) {
+            const bool quoted = line[at] == '"', json = line[at] == '{' || line[at] == '[';
+            const std::size_t end = json ? line.size() : std::min(line.find(quoted ? '"' : ' ', at + 1), line.size());
+            words.push_back(line.substr(at + quoted, end - at - quoted));
+            at = end + 1 + quoted;
+        }
+        out += line + "  =>  " + call(words) + "\n";
+    }
+    return out;
+}
+
+inline void checkCallFile(const std::string& path, const std::function<std::string(const std::vector<std::string>&)>& call) {
+    checkCaseFile(path, [&](const std::string& input) { return runCalls(input, call); });
+}
+
+}  // namespace orbi::test
