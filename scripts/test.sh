@@ -2,7 +2,7 @@
 # Installs what is missing, builds the sanitizer preset and runs every test with ctest, then runs
 # every fuzz target for 20 s. Then, when MinGW-w64 and Wine can be installed, builds the Windows
 # preset and runs the same suite under Wine, and the Windows tool on a generated corpus in a Wine
-# prefix's APPDATA.
+# prefix's APPDATA, and checks that two builds from two folders give the same .exe and release zip.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,3 +35,5 @@ trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
 ctest --preset windows -j "$(nproc)"
 scripts/windows-appdata-check.sh build/windows/src/app/orbitrone-migrate-presets.exe "$WINEPREFIX" \
   build/asan/src/app/orbitrone-migrate-presets
+# The release .exe and zip, built twice from two folders, are byte-identical.
+scripts/check-reproducible.sh
