@@ -70,6 +70,7 @@ TEST(JsonParser, EveryTextGivesItsWritingOrItsExactReason) {
         {R"({"a":1,"b":{"x":1,"x":2}})", "! duplicate key \"x\""}, {R"({"a\"b":1,"a\u0022b":2})", "! duplicate key \"a\"b\""},
     };
     for (const auto& [text, want] : cases) EXPECT_EQ(verdict(text), want) << text;
+    EXPECT_EQ(verdict(std::string_view("[1] ", 3)), "[1]");  // the text ends where its view ends, whatever follows
 }
 
 TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
