@@ -70,7 +70,13 @@ TEST(JsonParser, EveryTextGivesItsWritingOrItsExactReason) {
         {R"({"a":1,"b":{"x":1,"x":2}})", "! duplicate key \"x\""}, {R"({"a\"b":1,"a\u0022b":2})", "! duplicate key \"a\"b\""},
     };
     for (const auto& [text, want] : cases) EXPECT_EQ(verdict(text), want) << text;
-    EXPECT_EQ(verdict(std::string_view("[1] ", 3)), "[1]");  // the text ends where its view ends, whatever follows
+    // The text ends where its view ends, whatever follows in memory.
+    EXPECT_EQ(verdict(std::string_view("[1] ", 3)), "[1]");
+    // Values read into reused places keep nothing of the kinds held there before.
+    JsonValue v;
+    verdict(R"([[1.5,true,"t",[0]],["s",{},null,false]])", &v);
+    const auto& s = v.items[1].items;
+    EXPECT_TRUE(s[0].number == 0.0 && !s[0].boolean && s[0].numberText.empty() && s[0].items.empty() && s[2].string.empty() && !s[3].boolean);
 }
 
 TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
@@ -89,7 +95,7 @@ TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
     for (int i = 0; i < 128; ++i) mixed += "{\"k\":[", closing += "]}";
     EXPECT_EQ(verdict(mixed + closing), mixed + closing);
     EXPECT_EQ(verdict(mixed + "{}" + closing), "! document nested too deep");
-    EXPECT_EQ(verdict(std::string(255, '[') + "[],[]" + std::string(255, ']')).size(), 515u);
+    EXPECT_EQ(verdict(std::string(255, '[') + "[],{}" + std::string(255, ']')).size(), 515u);
 
     // Documents: one "document-unreadable" error after a whole byte order mark, at most one skipped.
     DiagnosticList d;
@@ -222,7 +228,8 @@ TEST(JsonWriter, NumbersKeepTheirSpellingWhileItStandsForTheValueOrItsFloat) {
         {floatMax, "3.40282356e38", "3.40282356e38"},                 // just below the halfway point to 2^128 ...
         {floatMax, "3.4028236e38", "3.4028234663852886e+38"},        // ... and above it: the float infinity
         {1e300, "2e300", "1e+300"}, {5, "5x", "5"}, {5, "+5", "5"}, {5, " 5", "5"}, {1e300, "1e999", "1e+300"}, {100, "1e2", "1e2"},
-        {inf, "", "null"}, {-inf, "-inf", "-inf"}, {inf, "-inf", "null"}, {-0.0, "0", "0"}, {0.0, "-0.0", "-0.0"},
+        {inf, "", "null"}, {-inf, "-inf", "-inf"}, {inf, "-inf", "null"}, {inf, "1e39", "1e39"},  // the float infinity
+        {inf, "3.4028235677973366e38", "3.4028235677973366e38"},  // halfway to 2^128: the tie rounds to infinity {-0.0, "0", "0"}, {0.0, "-0.0", "-0.0"},
     };
     for (const auto& [value, spelling, text] : cases) {
         EXPECT_EQ(formatNumber(JsonValue::makeNumber(value, spelling)), text) << spelling;
