@@ -1,58 +1,34 @@
 // Fuzzes applying a package: any bytes are read as a package (zip archive or bare JSON) and its
-// instance document applied, with and without sections allowed. Beyond not crashing, the answer
-// must be consistent: nothing only with an error said, and a preset whose carried audio and
-// references agree with each other.
-#include <cstddef>
-#include <cstdint>
-#include <span>
-
+// instance document applied, with and without sections allowed. The answer must be consistent:
+// nothing only with an error said, and a preset whose carried audio and references agree.
 #include "convert/apply_instance.hpp"
 #include "library/package.hpp"
 #include "support/fuzz_check.hpp"
 
 using orbi::fuzz::fail;
 
-namespace {
-
-void check(const orbi::LegacyPreset& preset, bool allowSections) {
-    if (preset.name.empty()) fail("an applied preset has no name");
-    if (!allowSections && preset.scope != 0) fail("a section was applied where sections are not allowed");
-    if (preset.scope > 17) fail("scope out of range");
-    for (const std::string* ref : {&preset.wavetable1, &preset.wavetable2, &preset.sample1, &preset.sample2,
-                                   &preset.sample3}) {
-        if (ref->starts_with("bundled:") && !preset.bundleFiles.contains(ref->substr(8))) {
-            fail("a bundled reference names no carried file");
-        }
-    }
-    if (preset.bundleFiles.size() != preset.bundledWavetables.size() + preset.bundledSamples.size()) {
-        fail("carried files and their records disagree");
-    }
-    for (const orbi::LegacyStepSeq& seq : preset.stepSeqs) {
-        if (seq.length < 1 || seq.length > 16) fail("step count out of range");
-    }
-    if (preset.motif && preset.motif->notes.empty()) fail("a motif without notes");
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orbi::DiagnosticList packageDiagnostics;
-    auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", orbi::ZipLimits{},
-                                     packageDiagnostics);
-    if (!package) {
-        if (!orbi::firstError(packageDiagnostics)) fail("a package was refused without an error");
-        return 0;
-    }
+    auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", orbi::ZipLimits{}, packageDiagnostics);
+    if (package.has_value() == orbi::firstError(packageDiagnostics).has_value()) fail("a package and an error, or neither");
+    if (!package) return 0;
     for (bool allowSections : {false, true}) {
         orbi::DiagnosticList diagnostics;
         orbi::ApplySideRecord side;
         auto preset = orbi::applyInstanceDocument(side, *package, allowSections, diagnostics);
         if (!preset) {
-            if (!orbi::firstError(diagnostics).has_value()) fail("applying gave nothing without an error");
+            if (!orbi::firstError(diagnostics)) fail("applying gave nothing without an error");
             continue;
         }
-        check(*preset, allowSections);
-        if (side.displayName != preset->name) fail("the side record names another preset");
+        if (preset->name.empty() || side.displayName != preset->name) fail("an applied preset has no name, or the side record another");
+        if ((!allowSections && preset->scope != 0) || preset->scope > 17) fail("a section where none is allowed, or scope out of range");
+        for (const std::string* ref : {&preset->wavetable1, &preset->wavetable2, &preset->sample1, &preset->sample2, &preset->sample3})
+            if (ref->starts_with("bundled:") && !preset->bundleFiles.contains(ref->substr(8))) fail("a bundled reference names no carried file");
+        if (preset->bundleFiles.size() != preset->bundledWavetables.size() + preset->bundledSamples.size())
+            fail("carried files and their records disagree");
+        for (const orbi::LegacyStepSeq& seq : preset->stepSeqs)
+            if (seq.length < 1 || seq.length > 16) fail("step count out of range");
+        if (preset->motif && preset->motif->notes.empty()) fail("a motif without notes");
     }
     return 0;
 }

@@ -1,31 +1,17 @@
-// Fuzzes the clip document reader (and its writer): any parsed input that reads as a clip is
-// written, and reading and writing that text again must give the same text.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
+// Fuzzes the clip document reader and writer: any parsed input that reads as a clip is written,
+// and reading and writing that text again must give the same text.
 #include "documents/clip_document.hpp"
 #include "json/json_writer.hpp"
-#include "support/document_fixed_point.hpp"
-
-namespace {
-
-std::string rewrite(const orbi::JsonValue& value, bool& read) {
-    orbi::DiagnosticList diagnostics;
-    auto clip = orbi::readClipDocument(value, diagnostics);
-    read = clip.has_value();
-    for (const orbi::Diagnostic& d : diagnostics) {
-        // Only the envelope can reject a clip; every other finding lets reading go on.
-        if (read && d.severity == orbi::Severity::Error) {
-            orbi::fuzz::fail("error finding in a clip that was read", d.code, d.path);
-        }
-    }
-    return read ? orbi::writeDocument(orbi::writeClipDocument(*clip)) : std::string();
-}
-
-}  // namespace
+#include "support/fuzz_check.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    orbi::fuzz::checkWritingIsAFixedPoint(data, size, "a clip", rewrite);
+    orbi::fuzz::checkWritingIsAFixedPoint(data, size, "a clip", [](const orbi::JsonValue& value, bool& read) {
+        orbi::DiagnosticList diagnostics;
+        auto clip = orbi::readClipDocument(value, diagnostics);
+        read = clip.has_value();
+        for (const orbi::Diagnostic& d : diagnostics)  // only the envelope can reject a clip
+            if (read && d.severity == orbi::Severity::Error) orbi::fuzz::fail("error finding in a clip that was read", d.code, d.path);
+        return read ? orbi::writeDocument(orbi::writeClipDocument(*clip)) : std::string();
+    });
     return 0;
 }

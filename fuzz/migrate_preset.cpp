@@ -1,17 +1,7 @@
-// Fuzzes the whole road of one legacy preset: any bytes are read as a bundle (zip signature) or
-// a bare document, converted, written as a package, read back and applied, and that preset is
-// converted and applied once more. Whatever a first trip loses is lost for good, so from the
-// second trip on the package bytes must not change (a fixed point), and every package written
-// must read back without an error.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <optional>
-#include <span>
-#include <string>
-#include <vector>
-
+// Fuzzes the whole road of one legacy preset: any bytes are read as a bundle (zip signature) or a
+// bare document, converted, written as a package, read back and applied, and that preset converted
+// and applied once more. Whatever a first trip loses is lost for good, so from the second trip on
+// the package bytes must not change, and every package written must read back without an error.
 #include "convert/apply_instance.hpp"
 #include "convert/convert_legacy.hpp"
 #include "legacy/legacy_bundle.hpp"
@@ -47,25 +37,12 @@ orbi::LegacyPreset readAndApply(const std::vector<std::uint8_t>& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
-    std::optional<orbi::LegacyPreset> preset;
-    if (orbi::isZipSignature(bytes)) {
-        orbi::DiagnosticList diagnostics;
-        preset = orbi::readLegacyBundle(bytes, diagnostics);
-        if (!preset) return 0;
-    } else {
-        preset = orbi::readLegacyDocument(bytes);
-    }
-
-    const std::vector<std::uint8_t> first = convertAndWrite(*preset);
-    const orbi::LegacyPreset once = readAndApply(first);
-    const std::vector<std::uint8_t> second = convertAndWrite(once);
-    const orbi::LegacyPreset twice = readAndApply(second);
-    const std::vector<std::uint8_t> third = convertAndWrite(twice);
-    if (second != third) {
-        std::fprintf(stderr, "--- second ---\n%.*s\n--- third ---\n%.*s\n", static_cast<int>(second.size()),
-                     reinterpret_cast<const char*>(second.data()), static_cast<int>(third.size()),
-                     reinterpret_cast<const char*>(third.data()));
-        fail("converting an applied preset is not a fixed point");
-    }
+    orbi::DiagnosticList diagnostics;
+    const auto preset = orbi::isZipSignature(bytes) ? orbi::readLegacyBundle(bytes, diagnostics) : orbi::readLegacyDocument(bytes);
+    if (!preset) return 0;
+    const std::vector<std::uint8_t> second = convertAndWrite(readAndApply(convertAndWrite(*preset)));
+    const std::vector<std::uint8_t> third = convertAndWrite(readAndApply(second));
+    if (second != third)
+        fail("converting an applied preset is not a fixed point", std::string(second.begin(), second.end()), std::string(third.begin(), third.end()));
     return 0;
 }

@@ -54,26 +54,14 @@ struct RawArchive {
     Bytes afterComment;
 };
 
-inline void put16(Bytes& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-inline void put32(Bytes& b, std::uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
+inline void put16(Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
+inline void put32(Bytes& b, std::uint32_t v) { put16(b, v & 0xFFFF), put16(b, v >> 16); }
 
 // The fields a local header and a central record share, from "version needed" to the name's
 // length: version 20, flags, method, time 0, date 1980-01-01, CRC, sizes.
 inline void putCommonFields(Bytes& b, const RawEntry& e) {
-    put16(b, 20);
-    put16(b, e.flags);
-    put16(b, e.method);
-    put16(b, 0);
-    put16(b, 0x21);
-    put32(b, e.crc);
-    put32(b, e.packedSize);
-    put32(b, e.unpackedSize);
+    for (std::uint32_t v : {20u, std::uint32_t{e.flags}, std::uint32_t{e.method}, 0u, 0x21u}) put16(b, v);
+    for (std::uint32_t v : {e.crc, e.packedSize, e.unpackedSize}) put32(b, v);
     put16(b, static_cast<std::uint32_t>(e.name.size()));
 }
 
@@ -98,9 +86,8 @@ inline Bytes buildZip(const RawArchive& a) {
         putCommonFields(out, e);
         put16(out, static_cast<std::uint32_t>(e.centralExtra.size()));
         put16(out, static_cast<std::uint32_t>(e.centralComment.size()));
-        put16(out, 0);
-        put16(out, 0);
-        put32(out, 0);
+        put32(out, 0);  // disk, internal attributes
+        put32(out, 0);  // external attributes
         put32(out, e.localOffset.value_or(offsets[i]));
         out.insert(out.end(), e.name.begin(), e.name.end());
         out.insert(out.end(), e.centralExtra.begin(), e.centralExtra.end());
@@ -109,10 +96,7 @@ inline Bytes buildZip(const RawArchive& a) {
     const auto directorySize = static_cast<std::uint32_t>(out.size() - directoryStart);
     const auto count = static_cast<std::uint16_t>(a.entries.size());
     put32(out, 0x06054b50);
-    put16(out, a.thisDisk);
-    put16(out, a.directoryDisk);
-    put16(out, a.entriesOnDisk.value_or(count));
-    put16(out, a.totalEntries.value_or(count));
+    for (std::uint16_t v : {a.thisDisk, a.directoryDisk, a.entriesOnDisk.value_or(count), a.totalEntries.value_or(count)}) put16(out, v);
     put32(out, a.directorySize.value_or(directorySize));
     put32(out, a.directoryOffset.value_or(directoryStart));
     put16(out, static_cast<std::uint32_t>(a.comment.size()));

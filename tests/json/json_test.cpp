@@ -1,0 +1,294 @@
+// JSON: every text's verdict as one table (its compact writing, or "! " and the exact reason);
+// strtod and Python's float repr as controls for numbers read and written; the writer's layouts
+// and kept spellings; and parse -> write -> parse as a property.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <tuple>
+
+#include "json/json_parser.hpp"
+#include "json/json_reasons.hpp"
+#include "json/json_writer.hpp"
+#include "support/host.hpp"
+#include "support/temp_folder.hpp"
+
+namespace orbi {
+namespace {
+
+namespace reason = json_reason;
+
+std::string verdict(std::string_view text, JsonValue* out = nullptr) {
+    JsonValue v;
+    std::string why;
+    if (!parseJson(text, v, why)) return "! " + why;
+    if (out) *out = v;
+    return writeCompact(v);
+}
+TEST(JsonParser, EveryTextGivesItsWritingOrItsExactReason) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"null", "null"}, {" true ", "true"}, {"false", "false"}, {"\r\n\t 12 \n", "12"},
+        {R"( { "z" : [ 1 , { } , [ ] ] , "a" : [[1.5,true,"t",[0]],["s",{},null,false],{"d":null}] } )",
+         R"({"z":[1,{},[]],"a":[[1.5,true,"t",[0]],["s",{},null,false],{"d":null}]})"},
+        // Numbers keep their spelling; after a "-" the words inf, infinity and nan read in any case.
+        {"1.50", "1.50"}, {"007", "007"}, {"1.", "1."}, {"1.e2", "1.e2"}, {"1E+2", "1E+2"}, {"-.5", "-.5"}, {"-0", "-0"},
+        {"1e-320", "1e-320"}, {"123456789012345678901234567890", "123456789012345678901234567890"},
+        {"-inf", "-inf"}, {"-INF", "-INF"}, {"-Infinity", "-Infinity"}, {"-NaN", "null"}, {"-nan(abc_12)", "null"}, {"-nan()", "null"},
+        // Strings: escapes, surrogate pairs, lone units kept as themselves, other bytes copied unchecked.
+        {R"("\"\\\/\b\f\n\r\t\q\ ")", R"("\"\\/\u0008\u000c\n\r\tq ")"},
+        {R"("\u0041\u00e9\u00E9\u20AC\u0000")", "\"A\xC3\xA9\xC3\xA9\xE2\x82\xAC\\u0000\""},
+        {R"("\u007f\u0080\u07FF\u0800\uFFFF")", "\"\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\""},
+        {R"("\uD83D\uDE00\uDBFF\uDFFF\uD800\uDC00")", "\"\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xF0\x90\x80\x80\""},
+        {R"("\uD83Dx\uD83D\n\uDE00\uD83D")", "\"\xED\xA0\xBDx\xED\xA0\xBD\\n\xED\xB8\x80\xED\xA0\xBD\""},
+        {"\"raw\x01\x1F\x7F\x80\xFF\xC3(\"", "\"raw\\u0001\\u001f\x7F\x80\xFF\xC3(\""},
+        {"\"\xA2\xDC\xA2\xDC\x21\x5B\x62\x1C\xA2\"", "\"\xA2\xDC\xA2\xDC\x21\x5B\x62\\u001c\xA2\""},  // look like '"' or '\' in some bits
+        {R"({"a":1,"A":2,"a ":3,"":4,"a\u0000":5})", R"({"a":1,"A":2,"a ":3,"":4,"a\u0000":5})"},
+        {R"([{"a":1},{"a":2}])", R"([{"a":1},{"a":2}])"},
+        // Failures.
+        {"", "! empty document"}, {" \t\r\n ", "! empty document"}, {"\f1", "! invalid number"},
+        {"1 2", "! unexpected content after the document"}, {"01x", "! unexpected content after the document"},
+        {"truex", "! unexpected content after the document"}, {"tru", "! invalid literal"}, {"[nan]", "! invalid literal"},
+        {"True", "! invalid number"}, {"+1", "! invalid number"}, {".5", "! invalid number"}, {"-", "! invalid number"},
+        {"inf", "! invalid number"}, {"1e999", "! invalid number"}, {"1e-400", "! invalid number"}, {"[1,]", "! invalid number"},
+        {"[1,", "! invalid number"}, {"{\"a\":}", "! invalid number"},
+        {"-infinit", "! unexpected content after the document"}, {"-nan(a b)", "! unexpected content after the document"},
+        {"1e", "! unexpected content after the document"}, {"0x10", "! unexpected content after the document"},
+        {"1.2.3", "! unexpected content after the document"}, {"[1e,2]", "! expected ',' or ']'"},
+        {"[1 2]", "! expected ',' or ']'"}, {"[1", "! expected ',' or ']'"}, {"[truefalse]", "! expected ',' or ']'"},
+        {"{", "! expected key"}, {"{\"a\":1,}", "! expected key"}, {"{a:1}", "! expected key"},
+        {"{\"a\"}", "! expected ':'"}, {"{\"a\"", "! expected ':'"}, {R"({"a":1,"a" 2})", "! expected ':'"},
+        {"{\"a\":1", "! expected ',' or '}'"}, {"{\"a\":1 \"b\":2}", "! expected ',' or '}'"},
+        {"\"abc", "! unterminated string"}, {"\"abc\\", "! unterminated string"}, {"{\"a", "! unterminated string"},
+        {"\"\\u1234", "! unterminated string"}, {"\"\\u12", "! truncated \\u escape"}, {"\"\\u123", "! truncated \\u escape"},
+        {"\"\\uD83D\\u00", "! truncated \\u escape"}, {R"("\u12" )", "! bad \\u escape"}, {"\"\\u12g4\"", "! bad \\u escape"},
+        {"\"\\uD83D\\uDEzz\"", "! bad \\u escape"}, {"\"\\uD83D\\u0041\"", "! unpaired surrogate"},
+        {"\"\\uD83D\\uE000\"", "! unpaired surrogate"},
+        {R"({"a":1,"b":{"x":1,"x":2}})", "! duplicate key \"x\""}, {R"({"a\"b":1,"a\u0022b":2})", "! duplicate key \"a\"b\""},
+    };
+    for (const auto& [text, want] : cases) EXPECT_EQ(verdict(text), want) << text;
+    // The text ends where its view ends, whatever follows in memory.
+    EXPECT_EQ(verdict(std::string_view("[1] ", 3)), "[1]");
+    // Values read into reused places keep nothing of the kinds held there before.
+    JsonValue v;
+    verdict(R"([[1.5,true,"t",[0]],["s",{},null,false]])", &v);
+    const auto& s = v.items[1].items;
+    EXPECT_TRUE(s[0].number == 0.0 && !s[0].boolean && s[0].numberText.empty() && s[0].items.empty() && s[2].string.empty() && !s[3].boolean);
+}
+
+TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
+    for (int count : {12, 13, 40, 1000}) {  // large objects check keys through an index
+        std::string text = "{";
+        for (int i = 0; i < count; ++i) text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+        EXPECT_EQ(verdict(text.substr(0, text.size() - 1) + "}").size(), text.size());
+        for (int repeat : {0, count / 2, count - 1})
+            EXPECT_EQ(verdict(text + "\"k" + std::to_string(repeat) + "\":0}"), "! duplicate key \"k" + std::to_string(repeat) + "\"");
+    }
+    // At most 256 nested containers, objects and arrays alike; siblings at the deepest level add nothing.
+    EXPECT_EQ(verdict(std::string(256, '[') + std::string(256, ']')), std::string(256, '[') + std::string(256, ']'));
+    EXPECT_EQ(verdict(std::string(257, '[') + std::string(257, ']')), "! document nested too deep");
+    EXPECT_EQ(verdict(std::string(100000, '[')), "! document nested too deep");
+    std::string mixed, closing;
+    for (int i = 0; i < 128; ++i) mixed += "{\"k\":[", closing += "]}";
+    EXPECT_EQ(verdict(mixed + closing), mixed + closing);
+    EXPECT_EQ(verdict(mixed + "{}" + closing), "! document nested too deep");
+    EXPECT_EQ(verdict(std::string(255, '[') + "[],{}" + std::string(255, ']')).size(), 515u);
+
+    // Documents: one "document-unreadable" error after a whole byte order mark, at most one skipped.
+    DiagnosticList d;
+    EXPECT_FALSE(parseDocument(std::string_view("{\"a\":1,\"a\":2}"), "/instance.json", d));
+    const auto doc = parseDocument(std::string_view("\xEF\xBB\xBF{\"a\":[1]}"), "", d);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->members.at(0).value.items.at(0).number, 1.0);
+    const std::vector<std::uint8_t> bomOnly = {0xEF, 0xBB, 0xBF};
+    EXPECT_FALSE(parseDocument(std::span<const std::uint8_t>(bomOnly), "p", d));
+    EXPECT_FALSE(parseDocument(std::string_view("\xEF\xBB\xBF\xEF\xBB\xBF" "1"), "", d));
+    EXPECT_FALSE(parseDocument(std::string_view("\xEF\xBB"), "", d));
+    const auto unreadable = [](std::string path, std::string why) {
+        return Diagnostic{Severity::Error, "document-unreadable", std::move(path), "The document is not valid JSON: " + why};
+    };
+    EXPECT_EQ(d, (DiagnosticList{unreadable("/instance.json", "duplicate key \"a\""), unreadable("p", "empty document"),
+                                 unreadable("", "invalid number"), unreadable("", "invalid number")}));
+}
+
+// strtod is the control: every spelling reads as the same double, bit for bit, on the short
+// decimal path and the general one; out of range is an invalid number.
+TEST(JsonParser, NumbersReadAsStrtodReads) {
+    std::mt19937_64 rng(4242);
+    auto digits = [&](std::size_t count) {
+        std::string d;
+        for (std::size_t i = 0; i < count; ++i) d += static_cast<char>('0' + rng() % 10);
+        return d;
+    };
+    std::vector<std::string> texts = {"9007199254740993", "0.9007199254740993", "1234567890123456789", "12345678901234567890",
+                                      "18446744073709551616", "99999999999999999999.5", "0.0000000000000000000001", "1.7976931348623157e308", "-0", "-0.0"};
+    for (int i = 0; i < 30000; ++i) {
+        std::string text = (rng() % 3 == 0 ? "-" : "") + digits(1 + rng() % 20);
+        if (rng() % 4 != 0) text += "." + digits(rng() % 24);
+        if (rng() % 5 == 0) text += (rng() % 2 ? "e" : "E") + std::string(rng() % 2 ? "-" : "") + std::to_string(rng() % 340);
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        errno = 0;
+        const double expected = std::strtod(text.c_str(), nullptr);
+        JsonValue v;
+        const std::string got = verdict(text, &v);
+        if (std::isinf(expected) || (expected == 0.0 && errno == ERANGE)) {
+            ASSERT_EQ(got, "! invalid number") << text;
+            continue;
+        }
+        ASSERT_EQ(got, text);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
+}
+
+TEST(JsonStrings, ScannerFindsQuoteAndBackslashAtEveryOffsetAndEveryByteRoundTrips) {
+    for (std::size_t length = 0; length < 40; ++length) {  // the scanner reads eight bytes at a time
+        const std::string body(length, 'a');
+        EXPECT_EQ(verdict("\"" + body), "! unterminated string");
+        for (std::size_t at = 0; at <= length; ++at) {
+            const std::string before = body.substr(0, at), after = body.substr(at);
+            EXPECT_EQ(verdict("\"" + before + "\\\"" + after + "\""), "\"" + before + "\\\"" + after + "\"");
+            if (at < length) {
+                EXPECT_EQ(verdict("\"" + before + "\"" + after + "\""), "! unexpected content after the document");
+            }
+        }
+    }
+    EXPECT_EQ(quoteString(std::string("/\"\\\t\n\r\x00\x01\x08\x0C\x1F\x7F\x80\xFF", 14)), R"("/\"\\\t\n\r\u0000\u0001\u0008\u000c\u001f)" "\x7F\x80\xFF\"");
+    std::mt19937 rng(20240611);
+    for (int round = 0; round < 2256; ++round) {
+        std::string bytes(round < 256 ? 1 : rng() % 70, static_cast<char>(round));
+        if (round >= 256)
+            for (char& c : bytes) c = static_cast<char>(rng() % 4 == 0 ? "\"\\\n\x01\x7F/u"[rng() % 7] : rng() % 256);
+        const std::string quoted = quoteString(bytes);
+        JsonValue v, k;
+        ASSERT_EQ(verdict(quoted, &v), quoted);
+        ASSERT_EQ(v.string, bytes);
+        ASSERT_EQ(verdict("{" + quoted + ":1}", &k), "{" + quoted + ":1}");
+        ASSERT_EQ(k.members.at(0).key, bytes);
+    }
+}
+
+// Python's float repr (the shortest digits that read back, the nearest when two are as short) is
+// the control for the digits; the text is plain or scientific, whichever is shorter, plain on a tie.
+TEST(JsonNumberFormat, ShortestDigitsAsPythonFindsThem) {
+    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPython);
+    std::mt19937_64 rng(0x5eed);
+    std::vector<double> values = {std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min()};
+    for (int i = 0; i < 40000; ++i) values.push_back(std::bit_cast<double>(rng()));  // any bit pattern
+    for (int i = 0; i < 20000; ++i)  // few significant digits at any scale: the plain/scientific choice matters here
+        values.push_back(std::strtod((std::to_string(rng() % 100000) + "e" + std::to_string(static_cast<int>(rng() % 60) - 30)).c_str(), nullptr));
+    for (int shift = -1074; shift < 1024; ++shift) values.push_back(std::ldexp(shift % 2 ? -1.0 : 1.0, shift));  // uneven intervals
+    for (std::uint64_t k = (1ULL << 53) - 50; k < (1ULL << 53) + 50; ++k) values.push_back(static_cast<double>(k));
+    for (int i = 0; i < 2000; ++i) values.push_back(std::bit_cast<double>(rng() >> 12)), values.push_back(static_cast<double>(rng()));
+    std::erase_if(values, [](double v) { return !std::isfinite(v) || v == 0; });
+    test::TempFolder dir;
+    std::string bits;
+    for (double v : values) bits += std::to_string(std::bit_cast<std::uint64_t>(v)) + "\n";
+    test::writeFile(dir / "bits.txt", bits);
+    test::writeFile(dir / "repr.py",
+                    "import struct, sys\nfrom decimal import Decimal\nfor line in open(sys.argv[1]):\n"
+                    "    t = Decimal(repr(abs(struct.unpack('<d', struct.pack('<Q', int(line)))[0]))).normalize().as_tuple()\n"
+                    "    print(''.join(map(str, t.digits)), len(t.digits) - 1 + t.exponent)\n");
+    const std::string cmd = "python3 '" + (dir / "repr.py").string() + "' '" + (dir / "bits.txt").string() + "' > '" + (dir / "out.txt").string() + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    std::istringstream python(test::readFile(dir / "out.txt"));
+    for (double v : values) {
+        std::string digits;  // v is d.ddd x 10^exponent
+        int exponent = 0;
+        ASSERT_TRUE(python >> digits >> exponent);
+        const int n = static_cast<int>(digits.size());
+        const std::string plain = exponent >= n - 1 ? digits + std::string(static_cast<std::size_t>(exponent - n + 1), '0')
+                                  : exponent >= 0   ? digits.insert(static_cast<std::size_t>(exponent + 1), ".")
+                                                    : "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        char e[8];
+        std::snprintf(e, sizeof e, "e%+03d", exponent);
+        const std::string scientific = digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1, static_cast<std::size_t>(n - 1)) : "") + e;
+        const std::string text = formatDouble(v);
+        ASSERT_EQ(text, (v < 0 ? "-" : "") + (plain.size() <= scientific.size() ? plain : scientific)) << std::hexfloat << v;
+        JsonValue back;
+        ASSERT_EQ(verdict(text, &back), text);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(back.number), std::bit_cast<std::uint64_t>(v)) << text;
+    }
+}
+
+TEST(JsonWriter, NumbersKeepTheirSpellingWhileItStandsForTheValueOrItsFloat) {
+    const double inf = std::numeric_limits<double>::infinity(), floatMax = std::numeric_limits<float>::max();
+    const std::tuple<double, const char*, const char*> cases[] = {
+        {1e21, "", "1e+21"}, {0.0001, "", "1e-04"}, {1000000, "", "1e+06"}, {123456789, "", "123456789"}, {100, "", "100"},
+        {0.5, "", "0.5"}, {1.5e300, "", "1.5e+300"}, {0.0, "", "0"}, {-0.0, "", "-0"}, {-inf, "", "null"}, {std::nan(""), "", "null"},
+        {std::ldexp(1.0, 60), "", "1152921504606847000"}, {0.001, "", "0.001"}, {0.00012, "", "0.00012"}, {1.5e6, "", "1500000"},
+        {100000, "", "1e+05"},  // ties go to plain notation
+        {0.1, "0.10", "0.10"}, {0.2, "0.10", "0.2"}, {0.3f, "0.3", "0.3"}, {0.30000001, "0.3", "0.30000001"},
+        {std::nextafter(0.3f, 1.0f), "0.3", "0.30000004172325134"}, {0.1 + 1e-18, "0.1", "0.1"},
+        {std::nextafter(0.1, 1.0), "0.1", "0.10000000000000002"},  // a double that is no float needs the exact value
+        {floatMax, "3.40282356e38", "3.40282356e38"},                 // just below the halfway point to 2^128 ...
+        {floatMax, "3.4028236e38", "3.4028234663852886e+38"},        // ... and above it: the float infinity
+        {1e300, "2e300", "1e+300"}, {5, "5x", "5"}, {5, "+5", "5"}, {5, " 5", "5"}, {1e300, "1e999", "1e+300"}, {100, "1e2", "1e2"},
+        {inf, "", "null"}, {-inf, "-inf", "-inf"}, {inf, "-inf", "null"}, {inf, "1e39", "1e39"},  // the float infinity
+        {inf, "3.4028235677973366e38", "3.4028235677973366e38"},  // halfway to 2^128: the tie rounds to infinity {-0.0, "0", "0"}, {0.0, "-0.0", "-0.0"},
+    };
+    for (const auto& [value, spelling, text] : cases) {
+        EXPECT_EQ(formatNumber(JsonValue::makeNumber(value, spelling)), text) << spelling;
+        EXPECT_TRUE(*spelling || formatDouble(value) == text) << text;
+    }
+}
+
+TEST(JsonWriter, LayoutsReadDocumentsWriteBackUnchanged) {
+    JsonValue v;
+    EXPECT_EQ(writeDocument(JsonValue::makeObject()), "{}\n");
+    // Arrays holding arrays or objects take one line per element; arrays of scalars stay compact.
+    verdict(R"([[1, 2], [], [3, {"k": [true, "s"]}], {}, "x"])", &v);
+    EXPECT_EQ(writeDocument(v), "[\n  [1,2],\n  [],\n  [\n    3,\n    {\n      \"k\": [true,\"s\"]\n    }\n  ],\n  {},\n  \"x\"\n]\n");
+    std::string out = "    \"v\": ";  // the first line stands at the given depth
+    verdict(R"({"y":[1,[2]]})", &v);
+    writePretty(v, 2, out);
+    EXPECT_EQ(out, "    \"v\": {\n      \"y\": [\n        1,\n        [2]\n      ]\n    }");
+    v.kind = static_cast<JsonKind>(9);
+    EXPECT_EQ(writeDocument(v), "null\n");
+    const std::string doc = "{\n  \"formatVersion\": 1.0,\n  \"steps\": [0,0.5,1E+3,-0,007],\n  \"big\": 12345678901234567890123,\n"
+                            "  \"odd\": -Infinity,\n  \"deep\": [\n    {\n      \"\xC3\xA9/\\u0007\": \"caf\xC3\xA9 \\\"q\\\"\"\n    },\n"
+                            "    {}\n  ]\n}\n";
+    EXPECT_EQ(writeDocument((verdict(doc, &v), v)), doc);
+    JsonValue escaped;  // an escaped byte above 7F is written as the raw byte
+    verdict(std::string(doc).replace(doc.find("caf\xC3\xA9"), 5, "caf\\u00e9"), &escaped);
+    EXPECT_EQ(escaped, v);
+}
+
+TEST(JsonValue, MembersAndAdoptedSpellings) {
+    JsonValue v, copy;
+    EXPECT_EQ(findMember(v, "a"), nullptr);
+    setMember(v, "b", JsonValue::makeNumber(1));
+    setMember(v, "a", JsonValue::makeString("x"));
+    setMember(v, "b", JsonValue::makeBool(true));  // replaced in place
+    copy = v;
+    findMember(copy, "a")->string = "changed";  // a deep copy
+    EXPECT_TRUE(stringMemberOr(v, "a", "f") == "x" && stringMemberOr(v, "b", "f") == "f" && stringMemberOr(v, "c", "f") == "f");
+    EXPECT_EQ(findMember(v, std::string_view("a\0", 2)), nullptr);
+    EXPECT_EQ(writeCompact(v), R"({"b":true,"a":"x"})");
+    EXPECT_TRUE(removeMember(v, "b") && !removeMember(v, "b"));
+    JsonValue s = JsonValue::makeString("text");  // a member set on a scalar makes an object
+    setMember(s, "k", JsonValue());
+    EXPECT_EQ(writeCompact(v) + writeCompact(s), R"({"a":"x"}{"k":null})");
+
+    // Numbers that still agree with the read ones take their value and spelling, found by key.
+    JsonValue read, built;
+    verdict(R"({"a":1.0,"b":[0.10,2,3],"c":{"x":0.3,"y":7},"d":[1],"e":5,"f":"1"})", &read);
+    verdict(R"({"e":6,"a":1,"b":[0.1,2.5,3],"c":{"x":0.30000001192092896,"y":7,"z":8},"d":[1,1],"f":1})", &built);
+    adoptReadNumbers(built, read);
+    EXPECT_EQ(writeCompact(built), R"({"e":6,"a":1.0,"b":[0.10,2.5,3],"c":{"x":0.3,"y":7,"z":8},"d":[1,1],"f":1})");
+    EXPECT_EQ(findMember(built, "c")->members[0].value.number, 0.3);
+    std::string text = "{", wide = "{";
+    for (int i = 0; i < 50; ++i) {
+        text += "\"p" + std::to_string(i) + "\":" + std::to_string(i) + ".00" + (i < 49 ? "," : "}");
+        wide += "\"p" + std::to_string(49 - i) + "\":" + std::to_string(49 - i == 7 ? 70 : 49 - i) + (i < 49 ? "," : "}");
+    }
+    verdict(text, &read), verdict(wide, &built);
+    adoptReadNumbers(built, read);
+    EXPECT_EQ(writeCompact(*findMember(built, "p3")) + writeCompact(*findMember(built, "p49")) + writeCompact(*findMember(built, "p7")), "3.0049.0070");
+}
+}  // namespace
+}  // namespace orbi
