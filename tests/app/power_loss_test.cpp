@@ -34,7 +34,9 @@ sim::Tree under(const sim::Tree& tree, const std::string& root, bool temporary) 
 // temporary file's bytes alone are one state to a rerun.
 std::size_t hashOf(const sim::Tree& tree) {
     std::string all;
-    for (const auto& [path, bytes] : tree) all += path + '\0' + (path.ends_with(".tmp") ? "" : bytes.value_or("/")) + '\0';
+    for (const auto& [path, bytes] : tree) {
+        all += path + '\0' + (path.ends_with(".tmp") ? "" : bytes.value_or("/")) + '\0';
+    }
     return std::hash<std::string>{}(all);
 }
 
@@ -93,7 +95,8 @@ TEST(PowerLoss, AtEveryOperationFinalNamesHoldWholePresetsAndARerunFinishesTheJo
                 for (const auto& [path, bytes] : under(state, kRoot, true)) {
                     if (!path.ends_with(".orbi") && !path.ends_with(".json")) continue;
                     auto now = clean.find(path), was = before.find(path);
-                    ASSERT_TRUE((now != clean.end() && now->second == bytes) || (was != before.end() && was->second == bytes))
+                    const bool cleanRuns = now != clean.end() && now->second == bytes;
+                    ASSERT_TRUE(cleanRuns || (was != before.end() && was->second == bytes))
                         << path << " holds neither the clean run's file nor the one before";
                 }
                 ASSERT_TRUE(under(state, kLegacy, true) == under(before, kLegacy, true)) << "the legacy folder changed";
@@ -104,7 +107,8 @@ TEST(PowerLoss, AtEveryOperationFinalNamesHoldWholePresetsAndARerunFinishesTheJo
                 ASSERT_EQ(entries.size(), cleanEntries.size());
                 for (std::size_t i = 0; i < entries.size(); ++i) {
                     const MigrationStatus was = cleanEntries[i].status, now = entries[i].status;
-                    ASSERT_TRUE(now == was || (was == MigrationStatus::migrated && now == MigrationStatus::keptExisting))
+                    const bool kept = was == MigrationStatus::migrated && now == MigrationStatus::keptExisting;
+                    ASSERT_TRUE(now == was || kept)
                         << entries[i].sourcePath << ": " << static_cast<int>(now) << " after " << static_cast<int>(was);
                 }
                 // Power lost the moment the rerun ends loses nothing of it.

@@ -28,8 +28,8 @@ struct Inode {
 };
 using Names = std::map<std::string, std::shared_ptr<Inode>>;  // generic path -> file; null: folder
 
+// A create or mkdir (no from), a delete (no to) or a rename.
 struct Op {
-    enum Kind { add, rename, remove } kind;  // add is a create or a mkdir
     std::string from, to;
     std::shared_ptr<Inode> node;
 };
@@ -41,6 +41,7 @@ struct Disk {
     bool writeThrough = false;
     std::size_t operations = 0, cut = SIZE_MAX;
 } disk;
+using Lock = std::lock_guard<std::mutex>;
 
 std::string key(const Path& path) {
     std::string k = path.lexically_normal().generic_string();
@@ -54,15 +55,19 @@ std::string parentOf(const std::string& k) {
 }
 
 EntryType typeOf(const std::string& k) {
-    if (k == "/") return EntryType::Directory;
     auto it = disk.current.find(k);
-    if (it == disk.current.end()) return EntryType::Missing;
+    if (it == disk.current.end()) return k == "/" ? EntryType::Directory : EntryType::Missing;
     return it->second ? EntryType::File : EntryType::Directory;
 }
 
 bool fail(std::string& error, int code) {
     error = std::strerror(code);
     return false;
+}
+// True when k is of the type wanted; else false with the system's error: missing, or otherwise.
+bool need(const std::string& k, EntryType want, int otherwise, std::string& error) {
+    const EntryType type = typeOf(k);
+    return type == want || fail(error, type == EntryType::Missing ? ENOENT : otherwise);
 }
 
 // Every mutating operation passes here before it changes anything.
@@ -71,24 +76,20 @@ void step() {
 }
 
 void apply(Names& names, const Op& op) {
-    if (op.kind == Op::add) {
-        names[op.to] = op.node;
-        return;
+    std::shared_ptr<Inode> node = op.node;
+    if (!op.from.empty()) {
+        auto it = names.find(op.from);
+        if (it == names.end()) return;  // its source was lost
+        node = it->second;
+        names.erase(it);
     }
-    auto from = names.find(op.from);
-    if (from == names.end()) return;
-    std::shared_ptr<Inode> node = from->second;
-    names.erase(from);
-    if (op.kind == Op::rename) names[op.to] = node;
+    if (!op.to.empty()) names[op.to] = node;
 }
 
 void record(const Op& op) {
     apply(disk.current, op);
-    if (disk.writeThrough) {
-        apply(disk.durable, op);
-    } else {
-        disk.pending[parentOf(op.kind == Op::remove ? op.from : op.to)].push_back(op);
-    }
+    if (disk.writeThrough) apply(disk.durable, op);
+    else disk.pending[parentOf(op.to.empty() ? op.from : op.to)].push_back(op);
 }
 
 // A boot finds an entry only through its folders.
@@ -105,68 +106,65 @@ bool reachable(const Names& names, const std::string& k) {
 namespace platform {
 
 std::optional<std::string> environmentNarrow(const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr ? std::optional<std::string>(v) : std::nullopt;
+    return std::getenv(name) != nullptr ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
 }
-std::optional<Path> environmentPath(const char* name) {
-    std::optional<std::string> v = environmentNarrow(name);
-    return v ? std::optional<Path>(*v) : std::nullopt;
-}
+std::optional<Path> environmentPath(const char* name) { return environmentNarrow(name); }
 std::optional<Path> temporaryFolder(std::string&) { return Path("/tmp"); }
 std::optional<Path> userDataFallback() { return std::nullopt; }
-
 Path pathFromNarrow(std::string_view text) { return Path(std::string(text)); }
 Path pathFromUtf8(std::string_view utf8) { return Path(std::string(utf8)); }
 std::string pathToUtf8(const Path& path) { return path.native(); }
+std::string systemErrorText(int code) { return std::strerror(code); }
+std::vector<std::string> commandLineWords(int argc, char** argv) {
+    return argc <= 1 || argv == nullptr ? std::vector<std::string>() : std::vector<std::string>(argv + 1, argv + argc);
+}
+void prepareStandardStreams() {}
+bool ownsConsoleWindow() { return false; }
+void keepFreedMemoryForReuse() {}
 
 EntryType entryType(const Path& path) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     return typeOf(key(path));
 }
 bool isDirectory(const Path& path) { return entryType(path) == EntryType::Directory; }
 
 bool listFolder(const Path& folder, std::vector<FolderEntry>& out, std::string& error) {
-    std::lock_guard lock(disk.mutex);
-    const std::string k = key(folder);
-    const EntryType type = typeOf(k);
-    if (type != EntryType::Directory) return fail(error, type == EntryType::Missing ? ENOENT : ENOTDIR);
-    const std::string prefix = k == "/" ? k : k + "/";
+    Lock lock(disk.mutex);
+    const std::string k = key(folder), prefix = k == "/" ? k : k + "/";
+    if (!need(k, EntryType::Directory, ENOTDIR, error)) return false;
     for (auto it = disk.current.lower_bound(prefix); it != disk.current.end() && it->first.starts_with(prefix); ++it) {
         const std::string name = it->first.substr(prefix.size());
-        if (name.find('/') != std::string::npos) continue;
-        out.push_back({folder / name, it->second ? EntryType::File : EntryType::Directory});
+        if (name.find('/') == std::string::npos) out.push_back({folder / name, typeOf(it->first)});
     }
     return true;
 }
 
 bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string& error) {
     out.clear();
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     const std::string k = key(path);
-    const EntryType type = typeOf(k);
-    if (type != EntryType::File) return fail(error, type == EntryType::Missing ? ENOENT : EISDIR);
-    const std::string& data = disk.current[k]->data;
-    out.assign(data.begin(), data.end());
+    if (!need(k, EntryType::File, EISDIR, error)) return false;
+    out.assign(disk.current[k]->data.begin(), disk.current[k]->data.end());
     return true;
 }
 
 bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     const std::string k = key(path);
-    const EntryType parent = typeOf(parentOf(k)), type = typeOf(k);
-    if (parent != EntryType::Directory) return fail(error, parent == EntryType::Missing ? ENOENT : ENOTDIR);
+    const EntryType type = typeOf(k);
+    if (!need(parentOf(k), EntryType::Directory, ENOTDIR, error)) return false;
     if (type == EntryType::Directory) return fail(error, EISDIR);
     step();
     std::shared_ptr<Inode> node = type == EntryType::File ? disk.current[k] : std::make_shared<Inode>();
     node->data.assign(bytes.begin(), bytes.end());
     node->dirty = !flush;
     if (flush) node->durable = node->data;
-    if (type == EntryType::Missing) record({Op::add, "", k, node});
+    if (type == EntryType::Missing) record({"", k, node});
     return true;
 }
 
 bool syncToDisk(std::span<const Path> paths, std::string& error) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     for (const Path& path : paths) {
         if (typeOf(key(path)) == EntryType::Missing) return fail(error, ENOENT);
     }
@@ -186,52 +184,37 @@ bool syncToDisk(std::span<const Path> paths, std::string& error) {
 
 // Files only: the tool never renames a folder.
 bool renameReplace(const Path& from, const Path& to, std::string& error) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     const std::string f = key(from), t = key(to);
-    const EntryType source = typeOf(f), parent = typeOf(parentOf(t));
-    if (source != EntryType::File) return fail(error, source == EntryType::Missing ? ENOENT : EISDIR);
-    if (parent != EntryType::Directory) return fail(error, parent == EntryType::Missing ? ENOENT : ENOTDIR);
+    if (!need(f, EntryType::File, EISDIR, error)) return false;
+    if (!need(parentOf(t), EntryType::Directory, ENOTDIR, error)) return false;
     if (typeOf(t) == EntryType::Directory) return fail(error, EISDIR);
-    if (f == t) return true;
-    step();
-    record({Op::rename, f, t, nullptr});
+    if (f != t) step(), record({f, t, nullptr});
     return true;
 }
 
 bool createFolders(const Path& folder, std::string& error) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     const std::string k = key(folder);
     std::vector<std::string> missing;
     for (std::string p = k; typeOf(p) != EntryType::Directory; p = parentOf(p)) {
         if (typeOf(p) == EntryType::File) return fail(error, p == k ? EEXIST : ENOTDIR);
         missing.push_back(p);
     }
-    if (missing.empty()) return true;
-    step();
-    for (auto p = missing.rbegin(); p != missing.rend(); ++p) record({Op::add, "", *p, nullptr});
+    if (!missing.empty()) step();
+    for (auto p = missing.rbegin(); p != missing.rend(); ++p) record({"", *p, nullptr});
     return true;
 }
 
 bool deleteFile(const Path& path, bool& existed, std::string& error) {
-    existed = false;
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     const std::string k = key(path);
     const EntryType type = typeOf(k);
-    if (type == EntryType::Missing) return true;
+    existed = type == EntryType::File;
     if (type == EntryType::Directory) return fail(error, EISDIR);
-    step();
-    existed = true;
-    record({Op::remove, k, "", nullptr});
+    if (existed) step(), record({k, "", nullptr});
     return true;
 }
-
-std::string systemErrorText(int code) { return std::strerror(code); }
-std::vector<std::string> commandLineWords(int argc, char** argv) {
-    return argc <= 1 || argv == nullptr ? std::vector<std::string>() : std::vector<std::string>(argv + 1, argv + argc);
-}
-void prepareStandardStreams() {}
-bool ownsConsoleWindow() { return false; }
-void keepFreedMemoryForReuse() {}
 
 }  // namespace platform
 
@@ -239,25 +222,20 @@ namespace sim {
 
 void reset(bool writeThrough) {
     load({});
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     disk.writeThrough = writeThrough;
 }
 
 void putFile(const std::string& path, const std::string& bytes) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     for (std::string p = parentOf(path); p != "/"; p = parentOf(p)) disk.current[p] = disk.durable[p] = nullptr;
-    disk.current[path] = disk.durable[path] = std::make_shared<Inode>(Inode{bytes, bytes, false});
+    disk.current[path] = disk.durable[path] = std::make_shared<Inode>(Inode{bytes, bytes});
 }
 
-Tree currentTree() {
-    std::lock_guard lock(disk.mutex);
-    Tree tree;
-    for (const auto& [k, node] : disk.current) tree[k] = node ? std::optional(node->data) : std::nullopt;
-    return tree;
-}
-
+// Keeping everything not yet durable gives what the program sees.
+Tree currentTree() { return crashState(1); }
 Tree crashState(unsigned choice, unsigned seed) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     std::mt19937 random(seed * 1000003u + choice);
     Names names = disk.durable;
     for (const auto& [folder, ops] : disk.pending) {
@@ -268,22 +246,23 @@ Tree crashState(unsigned choice, unsigned seed) {
     Tree tree;
     for (const auto& [k, node] : names) {
         if (!reachable(names, k)) continue;
-        if (!node) {
-            tree[k] = std::nullopt;
-            continue;
-        }
-        std::string bytes = node->dirty && choice == 1 ? node->data : node->durable;
-        const unsigned pick = node->dirty && choice > 1 ? random() % 3 : 0;
-        if (pick > 0) bytes = node->data.substr(0, pick == 1 ? node->data.size() : random() % (node->data.size() + 1));
-        tree[k] = std::move(bytes);
+        tree[k] = std::nullopt;
+        if (!node) continue;
+        // Unflushed bytes: the durable ones, the new ones whole, or the new ones cut short.
+        const unsigned pick = !node->dirty ? 0 : choice < 2 ? choice : random() % 3;
+        tree[k] = pick == 0   ? node->durable
+                  : pick == 1 ? node->data
+                              : node->data.substr(0, random() % (node->data.size() + 1));
     }
     return tree;
 }
 
 void load(const Tree& tree) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     disk.current.clear();
-    for (const auto& [k, bytes] : tree) disk.current[k] = bytes ? std::make_shared<Inode>(Inode{*bytes, *bytes, false}) : nullptr;
+    for (const auto& [k, bytes] : tree) {
+        disk.current[k] = bytes ? std::make_shared<Inode>(Inode{*bytes, *bytes}) : nullptr;
+    }
     disk.durable = disk.current;
     disk.pending.clear();
     disk.operations = 0;
@@ -291,12 +270,11 @@ void load(const Tree& tree) {
 }
 
 std::size_t operations() {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     return disk.operations;
 }
-
 void arm(std::size_t cut) {
-    std::lock_guard lock(disk.mutex);
+    Lock lock(disk.mutex);
     disk.cut = cut;
 }
 
