@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/app_messages.hpp"
+#include "app/folders.hpp"
 #include "app/target_listing.hpp"
 #include "convert/convert_legacy.hpp"
 #include "diagnostics/diagnostics.hpp"
@@ -50,6 +51,8 @@ public:
         : presetRoot_(std::move(presetRoot)), options_(options) {}
 
     std::vector<MigrationEntry> run(const platform::Path& legacyFolder, const NoteSink& note) {
+        settled_ = userPresetFolder(presetRoot_);
+        while (!platform::isDirectory(settled_) && settled_.has_relative_path()) settled_ = settled_.parent_path();
         takeTarget(note);
         std::vector<platform::Path> paths = findLegacyPresets(legacyFolder);
         entries_.resize(paths.size());
@@ -187,8 +190,13 @@ private:
                 if (reference) {
                     entry.status = MigrationStatus::migrated;
                     entry.detail = std::move(*reference);
-                    if (std::find(folders.begin(), folders.end(), staged.preset.folder) == folders.end()) {
-                        folders.push_back(staged.preset.folder);
+                    // A folder the run created is an entry of the one above it: every folder up
+                    // to one that existed before the run is synced, or a power cut could lose a
+                    // new bank with all its presets.
+                    for (platform::Path folder = staged.preset.folder;; folder = folder.parent_path()) {
+                        if (folder.empty() || std::find(folders.begin(), folders.end(), folder) != folders.end()) break;
+                        folders.push_back(folder);
+                        if (folder == settled_ || !folder.has_relative_path()) break;
                     }
                 } else {
                     entry.detail = reasonOf(diagnostics);
@@ -221,6 +229,7 @@ private:
     std::vector<MigrationEntry> entries_;  // paths read by the workers; the rest by this thread only
     std::vector<Staged> group_;
     std::size_t decided_ = 0;  // entries below have their outcome (or are in the group)
+    platform::Path settled_;   // the deepest folder above the banks that existed before the run
 };
 
 }  // namespace
