@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <set>
+#include <span>
 #include <utility>
 
 #include "app/app_messages.hpp"
@@ -173,8 +174,8 @@ private:
         while (!group_.empty()) {
             std::vector<platform::Path> temporary;
             for (const Staged& staged : group_) temporary.push_back(staged.preset.tempPath);
-            std::string flushError;
-            const bool flushed = platform::syncToDisk(temporary, flushError);
+            std::string ignored;
+            const bool flushed = platform::syncToDisk(temporary, ignored);
 
             std::vector<platform::Path> folders;
             std::vector<std::size_t> freed;
@@ -182,10 +183,13 @@ private:
                 MigrationEntry& entry = entries_[staged.entry];
                 DiagnosticList diagnostics;
                 std::optional<std::string> reference;
-                if (flushed) {
+                // When the group's flush fails, each file is flushed alone: a file another
+                // program holds open, or one that cannot be written back, fails only its preset.
+                std::string error;
+                if (flushed || platform::syncToDisk(std::span(&staged.preset.tempPath, 1), error)) {
                     reference = commitPreset(staged.preset, diagnostics);
                 } else {
-                    discardStagedPreset(staged.preset, diagnostics);
+                    discardStagedPreset(staged.preset, error, diagnostics);
                 }
                 if (reference) {
                     entry.status = MigrationStatus::migrated;
@@ -206,7 +210,6 @@ private:
                 }
             }
             group_.clear();
-            std::string ignored;
             (void)platform::syncToDisk(folders, ignored);
 
             for (std::size_t failed : freed) {

@@ -79,15 +79,16 @@ std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const 
     // opens the path): what it points at is not ours to overwrite. It is removed like any
     // temporary file that could not be written; removing a link removes the link, not its target.
     if (!platform::writeWholeFile(staged.tempPath, *bytes, error, flush)) {
-        discardStagedPreset(staged, diagnostics);
+        discardStagedPreset(staged, "", diagnostics);
         return std::nullopt;
     }
     return staged;
 }
 
-void discardStagedPreset(const StagedPreset& staged, DiagnosticList& diagnostics) {
+void discardStagedPreset(const StagedPreset& staged, const std::string& reason, DiagnosticList& diagnostics) {
     removeQuietly(staged.tempPath);
-    addError(diagnostics, msg::kPresetUnwritableCode, "", msg::kCouldNotWrite + platform::pathToUtf8(staged.tempPath));
+    addError(diagnostics, msg::kPresetUnwritableCode, "",
+             msg::kCouldNotWrite + platform::pathToUtf8(staged.tempPath) + (reason.empty() ? "" : ": " + reason));
 }
 
 std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics) {

@@ -34,8 +34,8 @@ std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const 
 // extensions; the reference, or nullopt with exactly one Error added. Syncing the folder is the caller's.
 std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics);
 // Removes the temporary file of a preset that will not be committed, with the Error of a
-// temporary file that could not be written.
-void discardStagedPreset(const StagedPreset& staged, DiagnosticList& diagnostics);
+// temporary file that could not be written (and the system's reason, when one is given).
+void discardStagedPreset(const StagedPreset& staged, const std::string& reason, DiagnosticList& diagnostics);
 
 // Stages with flush, commits and syncs the folder: the reference "user:" + bank + "/" + id, or
 // nullopt with exactly one Error added.
