@@ -3,7 +3,7 @@
 # A generated legacy corpus is put in the prefix's %APPDATA%\Quillmark\Orbitrone\Presets; the
 # first run must migrate it into %APPDATA%\Orbi\Presets, the second must keep everything. With a
 # native tool given, it migrates the same corpus on Linux and both must give the same report
-# lines and byte-identical preset files.
+# lines and byte-identical preset files, also once more from and into paths over 300 characters.
 #   scripts/windows-appdata-check.sh <orbitrone-migrate-presets.exe> <wine prefix> [native tool]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -56,4 +56,29 @@ if [ -n "$native" ]; then
   diff -r "$work/linux-root/orbitrone" "$appdata/Orbi/Presets/orbitrone" >&2 ||
     fail "the Windows and Linux presets differ"
   echo "windows-appdata-check: same report lines and the same bytes as the Linux tool"
+
+  # Paths of any length: the same corpus below a folder whose path alone is over 300 characters,
+  # into a target as deep, migrated and then rerun by both tools.
+  deep="$work/$(printf 'a-folder-with-a-rather-long-name-%02d/' $(seq 1 10))"
+  mkdir -p "$deep"
+  cp -r "$appdata/Quillmark/Orbitrone/Presets" "$deep/legacy"
+  deep="${deep%/}"
+  deep_win="Z:${deep//\//\\}"  # Wine's drive Z: is the Linux root
+  [ "${#deep_win}" -gt 300 ] || fail "the deep folder is only ${#deep_win} characters long"
+  for run in first second; do
+    set +e
+    "$wine" "$exe" --from "$deep_win\\legacy" --to "$deep_win\\root" >"$work/long-win.out" 2>"$work/long-win.err"
+    "$native" --from "$deep/legacy" --to "$deep/linux-root" >"$work/long-linux.txt" 2>/dev/null
+    set -e
+    tr -d '\r' <"$work/long-win.out" >"$work/long-win.txt"
+    [ "$(head -n 1 "$work/long-win.txt")" = "From $deep_win\\legacy" ] || fail "the deep run's header: $(head -n 1 "$work/long-win.txt")"
+    [ "$run" = second ] || [ "$(tail -n 1 "$work/long-win.txt")" = "$summary" ] ||
+      fail "the deep run did not migrate like the first: $(tail -n 1 "$work/long-win.txt")"
+    diff <(tail -n +3 "$work/long-linux.txt") <(tail -n +3 "$work/long-win.txt") >&2 ||
+      fail "the Windows and Linux reports differ for paths over 300 characters ($run run)"
+    diff -r "$deep/linux-root/orbitrone" "$deep/root/orbitrone" >&2 ||
+      fail "the Windows and Linux presets differ for paths over 300 characters ($run run)"
+  done
+  grep -q '^0 migrated' "$work/long-win.txt" || fail "the deep rerun migrated again: $(tail -n 1 "$work/long-win.txt")"
+  echo "windows-appdata-check: paths over 300 characters: the same report and bytes as the Linux tool, twice"
 fi
