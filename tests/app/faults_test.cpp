@@ -1,21 +1,25 @@
-// Faults injected under the built tool: a temporary path that is a link, folders and files that
-// cannot be made or written, a legacy file that cannot be opened, a temporary path taken by a folder.
-// Each must give its exact report line and status, leave no temporary file, and change nothing
-// else in the target or the legacy folder. Permission faults run the tool as an unprivileged
-// user, since root writes anywhere.
+// Faults under the built tool (POSIX): a temporary path that is a link, folders and files that
+// cannot be made or written, a legacy file that cannot be opened, a rename that fails, runs killed
+// at random moments. Each must give its exact report line and status, leave no temporary file, and
+// change nothing else. Permission faults run the tool as an unprivileged user (root writes anywhere).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/stat.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <random>
+#include <thread>
 
 #include "legacy/discovery.hpp"
+#include "library/package.hpp"
 #include "support/run_tool.hpp"
 
 namespace orbi::test {
@@ -253,6 +257,104 @@ TEST(Faults, ALegacyFileGoneBetweenFindingAndReading) {
         EXPECT_FALSE(readLegacyPresetFile(path, diagnostics));
         EXPECT_EQ(diagnostics, (DiagnosticList{{Severity::Error, "unreadable", "", "Could not open " + path.string()}}));
     }
+}
+
+// The migration killed with SIGKILL at random moments (listing, reading, converting, writing the
+// temporary file, renaming it): every file under a final name is then a complete package, byte for
+// byte the clean run's, and a run to the end reaches exactly the clean run's target. A kill leaves
+// at most the temporary file of the preset being saved; the rerun saves that preset again under the
+// same id and renames its temporary file away.
+using Clock = std::chrono::steady_clock;
+using std::chrono::microseconds;
+using std::chrono::duration_cast;
+
+// Starts the tool with its output thrown away; answers the child's id.
+pid_t startTool(const std::vector<std::string>& words) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(127);
+        std::string tool = toolPath();
+        std::vector<std::string> copy = words;
+        std::vector<char*> argv{tool.data()};
+        for (auto& w : copy) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        execv(tool.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Every file with a final name is a package that reads without a single finding and is the very
+// file the clean run wrote; temporary files are only counted.
+void expectOnlyCompletePresets(const fs::path& root, const std::map<std::string, std::string>& clean,
+                               int& temporaryFiles) {
+    for (const auto& [name, bytes] : filesUnder(root)) {
+        if (name.ends_with(".tmp")) {
+            ++temporaryFiles;
+            continue;
+        }
+        ASSERT_TRUE(name.ends_with(".orbi") || name.ends_with(".json")) << name;
+        std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        DiagnosticList diagnostics;
+        std::optional<Package> package = readPackage(data, "instance.json", ZipLimits{}, diagnostics);
+        ASSERT_TRUE(package) << name << ": " << firstError(diagnostics).value_or("?");
+        EXPECT_TRUE(diagnostics.empty()) << name;
+        EXPECT_EQ(isZipSignature(data), name.ends_with(".orbi")) << name;
+        EXPECT_EQ(stringMemberOr(package->document, "kind", ""), "instance") << name;
+        auto same = clean.find(name);
+        ASSERT_NE(same, clean.end()) << name << " is not a file of the clean run";
+        EXPECT_TRUE(same->second == bytes) << name << " differs from the clean run's";
+    }
+}
+
+TEST(CrashSafety, KilledRunsLeaveOnlyCompletePresetsAndARerunFinishesTheJob) {
+    TempFolder work;
+    const fs::path legacy = work / "legacy";
+    fs::copy(ORBI_GOLDEN_DIR "/legacy", legacy, fs::copy_options::recursive);
+    const auto legacyBefore = filesUnder(legacy);
+
+    const fs::path cleanRoot = work / "clean";
+    const auto started = Clock::now();
+    ToolResult clean = runToolBinary({"--from", legacy.string(), "--to", cleanRoot.string()});
+    const auto fullRun = Clock::now() - started;
+    ASSERT_TRUE(clean.status == 0 || clean.status == 1) << clean.err;
+    const auto cleanFiles = filesUnder(cleanRoot);
+    ASSERT_GE(cleanFiles.size(), 10u);
+
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("random seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<long long> delay(
+        0, duration_cast<microseconds>(fullRun).count());
+
+    // Five rounds from an empty target, five kills each, then one run to the end.
+    int interrupted = 0;
+    int temporaryFiles = 0;
+    for (int round = 0; round < 5; ++round) {
+        const fs::path root = work / ("crash-" + std::to_string(round));
+        for (int kill = 0; kill < 5; ++kill) {
+            pid_t pid = startTool({"--from", legacy.string(), "--to", root.string()});
+            ASSERT_GT(pid, 0);
+            std::this_thread::sleep_for(microseconds(delay(random)));
+            ::kill(pid, SIGKILL);
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            if (WIFSIGNALED(status)) ++interrupted;
+            else ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << status;
+            SCOPED_TRACE("round " + std::to_string(round) + ", kill " + std::to_string(kill));
+            expectOnlyCompletePresets(root, cleanFiles, temporaryFiles);
+        }
+        ToolResult last = runToolBinary({"--from", legacy.string(), "--to", root.string()});
+        EXPECT_EQ(last.status, clean.status) << last.out;
+        EXPECT_EQ(filesUnder(root), cleanFiles) << "round " << round;
+    }
+    EXPECT_EQ(filesUnder(legacy), legacyBefore);
+    // Most first kills of a round land in a running tool; all of them missing would mean the
+    // kills tested nothing.
+    EXPECT_GE(interrupted, 3);
+    RecordProperty("interrupted", interrupted);
+    RecordProperty("temporaryFilesSeen", temporaryFiles);
 }
 
 }  // namespace
