@@ -19,7 +19,6 @@
 #include <thread>
 
 #include "legacy/discovery.hpp"
-#include "library/package.hpp"
 #include "support/run_tool.hpp"
 
 namespace orbi::test {
@@ -40,46 +39,21 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
     return out;
 }
 
-// The user that permission faults run as: nobody when we are root, else ourselves.
-struct Unprivileged {
-    bool needed = geteuid() == 0;
-    uid_t uid = geteuid();
-    gid_t gid = getegid();
-    bool available = true;
-    Unprivileged() {
-        if (!needed) return;
-        const passwd* pw = getpwnam("nobody");
-        available = pw != nullptr && pw->pw_uid != 0;
-        if (available) {
-            uid = pw->pw_uid;
-            gid = pw->pw_gid;
-        }
-    }
-};
-
-// The tool copied where any user may run it (the build folder may sit below a private home).
-std::string toolAnyoneMayRun() {
-    static TempFolder folder;
-    static const std::string copy = [] {
-        fs::path to = folder / "orbitrone-migrate-presets";
-        fs::copy_file(toolPath(), to, fs::copy_options::overwrite_existing);
-        fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                           fs::perms::others_read | fs::perms::others_exec);
-        fs::permissions(to, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-        return to.string();
-    }();
-    return copy;
-}
-
-// As runToolBinary, but the child gives up root first when asked to.
+// Permission faults run as nobody when we are root, else as ourselves; the tool is copied where
+// any user may run it (the build folder may sit below a private home).
 ToolResult runTool(const std::vector<std::string>& words, bool unprivileged) {
     if (!unprivileged || geteuid() != 0) return runToolBinary(words);
-    const Unprivileged user;
+    static TempFolder folder;
+    const passwd* pw = getpwnam("nobody");
+    if (pw == nullptr || pw->pw_uid == 0) return {-1, "", "no unprivileged user to run as"};
     RunOptions options;
-    options.tool = toolAnyoneMayRun();
-    options.beforeExec = [&user] {
-        return setgroups(0, nullptr) == 0 && setgid(user.gid) == 0 && setuid(user.uid) == 0;
-    };
+    options.tool = (folder / "orbitrone-migrate-presets").string();
+    fs::copy_file(toolPath(), options.tool, fs::copy_options::overwrite_existing);
+    fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(options.tool, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const uid_t uid = pw->pw_uid;
+    const gid_t gid = pw->pw_gid;
+    options.beforeExec = [uid, gid] { return setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0; };
     return runToolBinary(words, {}, options);
 }
 
@@ -156,13 +130,8 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
          }},
     };
 
-    const Unprivileged user;
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.what);
-        if (fault.unprivileged && !user.available) {
-            ADD_FAILURE() << "no unprivileged user to run as";
-            continue;
-        }
         std::error_code ec;
         fs::remove_all(target / "root", ec);
         fs::remove_all(legacy.path() / "Misc", ec);
@@ -285,24 +254,14 @@ pid_t startTool(const std::vector<std::string>& words) {
     return pid;
 }
 
-// Every file with a final name is a package that reads without a single finding and is the very
-// file the clean run wrote; temporary files are only counted.
-void expectOnlyCompletePresets(const fs::path& root, const std::map<std::string, std::string>& clean,
-                               int& temporaryFiles) {
+// Every file under a final name is the very file the clean run wrote; temporary files are counted.
+void expectOnlyCompletePresets(const fs::path& root, const std::map<std::string, std::string>& clean, int& temporaryFiles) {
     for (const auto& [name, bytes] : filesUnder(root)) {
         if (name.ends_with(".tmp")) {
             ++temporaryFiles;
             continue;
         }
-        ASSERT_TRUE(name.ends_with(".orbi") || name.ends_with(".json")) << name;
-        std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-        DiagnosticList diagnostics;
-        std::optional<Package> package = readPackage(data, "instance.json", ZipLimits{}, diagnostics);
-        ASSERT_TRUE(package) << name << ": " << firstError(diagnostics).value_or("?");
-        EXPECT_TRUE(diagnostics.empty()) << name;
-        EXPECT_EQ(isZipSignature(data), name.ends_with(".orbi")) << name;
-        EXPECT_EQ(stringMemberOr(package->document, "kind", ""), "instance") << name;
-        auto same = clean.find(name);
+        const auto same = clean.find(name);
         ASSERT_NE(same, clean.end()) << name << " is not a file of the clean run";
         EXPECT_TRUE(same->second == bytes) << name << " differs from the clean run's";
     }
@@ -325,8 +284,7 @@ TEST(CrashSafety, KilledRunsLeaveOnlyCompletePresetsAndARerunFinishesTheJob) {
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("random seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<long long> delay(
-        0, duration_cast<microseconds>(fullRun).count());
+    std::uniform_int_distribution<long long> delay(0, duration_cast<microseconds>(fullRun).count());
 
     // Five rounds from an empty target, five kills each, then one run to the end.
     int interrupted = 0;
@@ -350,9 +308,7 @@ TEST(CrashSafety, KilledRunsLeaveOnlyCompletePresetsAndARerunFinishesTheJob) {
         EXPECT_EQ(filesUnder(root), cleanFiles) << "round " << round;
     }
     EXPECT_EQ(filesUnder(legacy), legacyBefore);
-    // Most first kills of a round land in a running tool; all of them missing would mean the
-    // kills tested nothing.
-    EXPECT_GE(interrupted, 3);
+    EXPECT_GE(interrupted, 3) << "most first kills of a round land in a running tool";
     RecordProperty("interrupted", interrupted);
     RecordProperty("temporaryFilesSeen", temporaryFiles);
 }
