@@ -68,65 +68,54 @@ void openUp(const fs::path& root) {
 constexpr fs::perms kReadOnly =
     fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec;
 
+using Where = const fs::path&;  // the target root, then the legacy folder
 struct Fault {
     const char* what;
     bool unprivileged;
-    // Prepares the fault in the target root or the legacy folder; answers the reason the report
-    // must give for NoCat.obpreset.
-    std::function<std::string(const fs::path& root, const fs::path& legacy)> prepare;
+    // Prepares the fault; answers the reason the report must give for NoCat.obpreset.
+    std::function<std::string(Where root, Where legacy)> prepare;
     // For the unprivileged user: the rights taken away once everything else is opened up.
-    std::function<void(const fs::path& root, const fs::path& legacy)> takeAway = {};
+    std::function<void(Where root, Where legacy)> takeAway = {};
 };
 
 TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
     TempFolder legacy;
     TempFolder target;
     const std::string longCategory(300, 'x');
-
-    const std::string denied = std::strerror(EACCES);
+    const std::string tmp = "orbitrone/uncategorized/lonely.json.tmp";
+    auto link = [tmp](Where root, const fs::path& to) {
+        fs::create_directories((root / tmp).parent_path());
+        fs::create_symlink(to, root / tmp);
+        return "Could not write " + (root / tmp).string();
+    };
     const std::vector<Fault> faults{
-        {"the temporary path is a link to /dev/full", false,
-         [](const fs::path& root, const fs::path&) {
-             fs::path tmp = root / "orbitrone/uncategorized/lonely.json.tmp";
-             fs::create_directories(tmp.parent_path());
-             fs::create_symlink("/dev/full", tmp);
-             return "Could not write " + tmp.string();
-         }},
+        {"the temporary path is a link to /dev/full", false, [&](Where root, Where) { return link(root, "/dev/full"); }},
         {"the temporary path is a link to a file of the user's", false,
-         [](const fs::path& root, const fs::path& legacy) {
-             fs::path tmp = root / "orbitrone/uncategorized/lonely.json.tmp";
-             fs::create_directories(tmp.parent_path());
-             fs::create_symlink(legacy / "Misc/NoCat.obpreset", tmp);
-             return "Could not write " + tmp.string();
-         }},
+         [&](Where root, Where legacy) { return link(root, legacy / "Misc/NoCat.obpreset"); }},
         {"the bank folder may not be written", true,
-         [](const fs::path& root, const fs::path&) {
+         [&](Where root, Where) {
              fs::create_directories(root / "orbitrone/uncategorized");
-             return "Could not write " + (root / "orbitrone/uncategorized/lonely.json.tmp").string();
+             return "Could not write " + (root / tmp).string();
          },
-         [](const fs::path& root, const fs::path&) { fs::permissions(root / "orbitrone/uncategorized", kReadOnly); }},
+         [](Where root, Where) { fs::permissions(root / "orbitrone/uncategorized", kReadOnly); }},
         {"the bank path is a file", false,
-         [](const fs::path& root, const fs::path&) {
+         [](Where root, Where) {
              writeFile(root / "orbitrone/uncategorized", "in the way");
              return (root / "orbitrone/uncategorized").string() + ": " + std::strerror(ENOTDIR);
          }},
         {"the bank folder cannot be created", true,
-         [&denied](const fs::path& root, const fs::path&) {
+         [](Where root, Where) {
              fs::create_directories(root / "orbitrone/pads");
-             return (root / "orbitrone/uncategorized").string() + ": " + denied;
+             return (root / "orbitrone/uncategorized").string() + ": " + std::strerror(EACCES);
          },
-         [](const fs::path& root, const fs::path&) { fs::permissions(root / "orbitrone", kReadOnly); }},
+         [](Where root, Where) { fs::permissions(root / "orbitrone", kReadOnly); }},
         {"the legacy file cannot be opened", true,
-         [](const fs::path&, const fs::path& legacy) {
-             return "Could not open " + (legacy / "Misc/NoCat.obpreset").string();
-         },
-         [](const fs::path&, const fs::path& legacy) {
-             fs::permissions(legacy / "Misc/NoCat.obpreset", fs::perms::none);
-         }},
+         [](Where, Where legacy) { return "Could not open " + (legacy / "Misc/NoCat.obpreset").string(); },
+         [](Where, Where legacy) { fs::permissions(legacy / "Misc/NoCat.obpreset", fs::perms::none); }},
         {"the temporary path is a folder", false,
-         [](const fs::path& root, const fs::path&) {
-             writeFile(root / "orbitrone/uncategorized/lonely.json.tmp/keep.txt", "mine");
-             return "Could not write " + (root / "orbitrone/uncategorized/lonely.json.tmp").string();
+         [&](Where root, Where) {
+             writeFile(root / tmp / "keep.txt", "mine");
+             return "Could not write " + (root / tmp).string();
          }},
     };
 
@@ -169,10 +158,7 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
         auto expected = targetBefore;
         expected["orbitrone"] = expected["orbitrone/pads"] = "dir";
         // The link at the temporary path is removed, never written through.
-        if (auto tmp = expected.find("orbitrone/uncategorized/lonely.json.tmp");
-            tmp != expected.end() && tmp->second.starts_with("link:")) {
-            expected.erase(tmp);
-        }
+        if (auto at = expected.find(tmp); at != expected.end() && at->second.starts_with("link:")) expected.erase(at);
         if (!expected.contains("orbitrone/uncategorized")) targetAfter.erase("orbitrone/uncategorized");
         EXPECT_EQ(targetAfter, expected);
         EXPECT_EQ(snapshot(legacy.path()), legacyBefore);

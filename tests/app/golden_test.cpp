@@ -4,6 +4,8 @@
 // tools/update-golden.sh rewrites on purpose. The corpus sits below a folder named outside ASCII.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/migration.hpp"
 #include "app/target_listing.hpp"
 #include "archive/sha256.hpp"

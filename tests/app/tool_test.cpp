@@ -2,6 +2,9 @@
 // pure pieces (slugs, unique ids, the command line, report file names) as tables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "app/app_messages.hpp"
 #include "app/command_line.hpp"
 #include "app/preset_names.hpp"
