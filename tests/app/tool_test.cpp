@@ -46,6 +46,9 @@ TEST(Tool, FoldersFromTheStandInsForAppData) {
         {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", base}}, "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "Orbi/Presets/orbitrone"},
         {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", a.path().string()}},
          "From " + share + "Quillmark/Orbitrone/Presets\nTo   " + share + "Orbi/Presets/orbitrone"},
+        // With no per-user folder at all, the old presets are looked for below the temporary folder.
+        {{"--to", base + "root"}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}, {"TMPDIR", base}},
+         "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "root/orbitrone"},
         // The last --to and --from win.
         {{"--to", "/x", "--from", "/nope", "--to", base + "root", "--from", base + "old"},
          {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}},
