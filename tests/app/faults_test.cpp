@@ -170,9 +170,9 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
 }
 
 // A save that fails at its rename, after the temporary file was written and flushed with its
-// group: the preset is reported failed with the system's text, no temporary file stays, and a
-// later preset of the same name, which that save had made "kept", is migrated in its place.
-TEST(Faults, ARenameThatFailsFreesTheNameForALaterPreset) {
+// group, or before it: the preset is reported failed with the system's text, no temporary file
+// stays, and a later preset of the same name, which that save had made "kept", is tried in its place.
+TEST(Faults, AFailedSaveFreesTheNameForALaterPreset) {
     TempFolder legacy;
     TempFolder target;
     writeFile(legacy / "a/Pad.obpreset", R"({"name":"Pad","version":6,"tags":{"category":"Pads"}})");
@@ -195,6 +195,15 @@ TEST(Faults, ARenameThatFailsFreesTheNameForALaterPreset) {
     const auto files = snapshot(root);
     EXPECT_EQ(files.size(), 3u);  // orbitrone, pads, pad.json
     EXPECT_NE(files.at("orbitrone/pads/pad.json").find("\"name\": \"PAD\""), std::string::npos);
+
+    // A save that fails before its rename (the bank is a file) frees the name just the same.
+    fs::remove_all(root);
+    writeFile(root / "orbitrone/pads", "in the way");
+    r = runToolBinary({"--from", legacy.path().string(), "--to", root.string()});
+    const std::string bank = (root / "orbitrone/pads").string() + ": " + std::strerror(ENOTDIR);
+    EXPECT_EQ(r.out, "From " + legacy.path().string() + "\nTo   " + (root / "orbitrone").string() + "\n\n" +
+                         "  failed    Pad.obpreset  (" + bank + ")\n  failed    Pad again.obpreset  (" + bank + ")\n" +
+                         "\n0 migrated, 2 failed, 0 kept.\n");
 }
 
 TEST(Faults, ALegacyFileGoneBetweenFindingAndReading) {
