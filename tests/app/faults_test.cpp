@@ -1,19 +1,22 @@
-// Faults injected under the built tool: a temporary path that is a link, folders and files that
-// cannot be made or written, a legacy file that cannot be opened, a temporary path taken by a folder.
-// Each must give its exact report line and status, leave no temporary file, and change nothing
-// else in the target or the legacy folder. Permission faults run the tool as an unprivileged
-// user, since root writes anywhere.
+// Faults under the built tool (POSIX): a temporary path that is a link, folders and files that
+// cannot be made or written, a legacy file that cannot be opened, a rename that fails, runs killed
+// at random moments. Each must give its exact report line and status, leave no temporary file, and
+// change nothing else. Permission faults run the tool as an unprivileged user (root writes anywhere).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/stat.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <random>
+#include <thread>
 
 #include "legacy/discovery.hpp"
 #include "support/run_tool.hpp"
@@ -36,46 +39,21 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
     return out;
 }
 
-// The user that permission faults run as: nobody when we are root, else ourselves.
-struct Unprivileged {
-    bool needed = geteuid() == 0;
-    uid_t uid = geteuid();
-    gid_t gid = getegid();
-    bool available = true;
-    Unprivileged() {
-        if (!needed) return;
-        const passwd* pw = getpwnam("nobody");
-        available = pw != nullptr && pw->pw_uid != 0;
-        if (available) {
-            uid = pw->pw_uid;
-            gid = pw->pw_gid;
-        }
-    }
-};
-
-// The tool copied where any user may run it (the build folder may sit below a private home).
-std::string toolAnyoneMayRun() {
-    static TempFolder folder;
-    static const std::string copy = [] {
-        fs::path to = folder / "orbitrone-migrate-presets";
-        fs::copy_file(toolPath(), to, fs::copy_options::overwrite_existing);
-        fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                           fs::perms::others_read | fs::perms::others_exec);
-        fs::permissions(to, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-        return to.string();
-    }();
-    return copy;
-}
-
-// As runToolBinary, but the child gives up root first when asked to.
+// Permission faults run as nobody when we are root, else as ourselves; the tool is copied where
+// any user may run it (the build folder may sit below a private home).
 ToolResult runTool(const std::vector<std::string>& words, bool unprivileged) {
     if (!unprivileged || geteuid() != 0) return runToolBinary(words);
-    const Unprivileged user;
+    static TempFolder folder;
+    const passwd* pw = getpwnam("nobody");
+    if (pw == nullptr || pw->pw_uid == 0) return {-1, "", "no unprivileged user to run as"};
     RunOptions options;
-    options.tool = toolAnyoneMayRun();
-    options.beforeExec = [&user] {
-        return setgroups(0, nullptr) == 0 && setgid(user.gid) == 0 && setuid(user.uid) == 0;
-    };
+    options.tool = (folder / "orbitrone-migrate-presets").string();
+    fs::copy_file(toolPath(), options.tool, fs::copy_options::overwrite_existing);
+    fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(options.tool, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const uid_t uid = pw->pw_uid;
+    const gid_t gid = pw->pw_gid;
+    options.beforeExec = [uid, gid] { return setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0; };
     return runToolBinary(words, {}, options);
 }
 
@@ -90,75 +68,59 @@ void openUp(const fs::path& root) {
 constexpr fs::perms kReadOnly =
     fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec;
 
+using Where = const fs::path&;  // the target root, then the legacy folder
 struct Fault {
     const char* what;
     bool unprivileged;
-    // Prepares the fault in the target root or the legacy folder; answers the reason the report
-    // must give for NoCat.obpreset.
-    std::function<std::string(const fs::path& root, const fs::path& legacy)> prepare;
+    // Prepares the fault; answers the reason the report must give for NoCat.obpreset.
+    std::function<std::string(Where root, Where legacy)> prepare;
     // For the unprivileged user: the rights taken away once everything else is opened up.
-    std::function<void(const fs::path& root, const fs::path& legacy)> takeAway = {};
+    std::function<void(Where root, Where legacy)> takeAway = {};
 };
 
 TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
     TempFolder legacy;
     TempFolder target;
     const std::string longCategory(300, 'x');
-
-    const std::string denied = std::strerror(EACCES);
+    const std::string tmp = "orbitrone/uncategorized/lonely.json.tmp";
+    auto link = [tmp](Where root, const fs::path& to) {
+        fs::create_directories((root / tmp).parent_path());
+        fs::create_symlink(to, root / tmp);
+        return "Could not write " + (root / tmp).string();
+    };
     const std::vector<Fault> faults{
-        {"the temporary path is a link to /dev/full", false,
-         [](const fs::path& root, const fs::path&) {
-             fs::path tmp = root / "orbitrone/uncategorized/lonely.json.tmp";
-             fs::create_directories(tmp.parent_path());
-             fs::create_symlink("/dev/full", tmp);
-             return "Could not write " + tmp.string();
-         }},
+        {"the temporary path is a link to /dev/full", false, [&](Where root, Where) { return link(root, "/dev/full"); }},
         {"the temporary path is a link to a file of the user's", false,
-         [](const fs::path& root, const fs::path& legacy) {
-             fs::path tmp = root / "orbitrone/uncategorized/lonely.json.tmp";
-             fs::create_directories(tmp.parent_path());
-             fs::create_symlink(legacy / "Misc/NoCat.obpreset", tmp);
-             return "Could not write " + tmp.string();
-         }},
+         [&](Where root, Where legacy) { return link(root, legacy / "Misc/NoCat.obpreset"); }},
         {"the bank folder may not be written", true,
-         [](const fs::path& root, const fs::path&) {
+         [&](Where root, Where) {
              fs::create_directories(root / "orbitrone/uncategorized");
-             return "Could not write " + (root / "orbitrone/uncategorized/lonely.json.tmp").string();
+             return "Could not write " + (root / tmp).string();
          },
-         [](const fs::path& root, const fs::path&) { fs::permissions(root / "orbitrone/uncategorized", kReadOnly); }},
+         [](Where root, Where) { fs::permissions(root / "orbitrone/uncategorized", kReadOnly); }},
         {"the bank path is a file", false,
-         [](const fs::path& root, const fs::path&) {
+         [](Where root, Where) {
              writeFile(root / "orbitrone/uncategorized", "in the way");
              return (root / "orbitrone/uncategorized").string() + ": " + std::strerror(ENOTDIR);
          }},
         {"the bank folder cannot be created", true,
-         [&denied](const fs::path& root, const fs::path&) {
+         [](Where root, Where) {
              fs::create_directories(root / "orbitrone/pads");
-             return (root / "orbitrone/uncategorized").string() + ": " + denied;
+             return (root / "orbitrone/uncategorized").string() + ": " + std::strerror(EACCES);
          },
-         [](const fs::path& root, const fs::path&) { fs::permissions(root / "orbitrone", kReadOnly); }},
+         [](Where root, Where) { fs::permissions(root / "orbitrone", kReadOnly); }},
         {"the legacy file cannot be opened", true,
-         [](const fs::path&, const fs::path& legacy) {
-             return "Could not open " + (legacy / "Misc/NoCat.obpreset").string();
-         },
-         [](const fs::path&, const fs::path& legacy) {
-             fs::permissions(legacy / "Misc/NoCat.obpreset", fs::perms::none);
-         }},
+         [](Where, Where legacy) { return "Could not open " + (legacy / "Misc/NoCat.obpreset").string(); },
+         [](Where, Where legacy) { fs::permissions(legacy / "Misc/NoCat.obpreset", fs::perms::none); }},
         {"the temporary path is a folder", false,
-         [](const fs::path& root, const fs::path&) {
-             writeFile(root / "orbitrone/uncategorized/lonely.json.tmp/keep.txt", "mine");
-             return "Could not write " + (root / "orbitrone/uncategorized/lonely.json.tmp").string();
+         [&](Where root, Where) {
+             writeFile(root / tmp / "keep.txt", "mine");
+             return "Could not write " + (root / tmp).string();
          }},
     };
 
-    const Unprivileged user;
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.what);
-        if (fault.unprivileged && !user.available) {
-            ADD_FAILURE() << "no unprivileged user to run as";
-            continue;
-        }
         std::error_code ec;
         fs::remove_all(target / "root", ec);
         fs::remove_all(legacy.path() / "Misc", ec);
@@ -196,10 +158,7 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
         auto expected = targetBefore;
         expected["orbitrone"] = expected["orbitrone/pads"] = "dir";
         // The link at the temporary path is removed, never written through.
-        if (auto tmp = expected.find("orbitrone/uncategorized/lonely.json.tmp");
-            tmp != expected.end() && tmp->second.starts_with("link:")) {
-            expected.erase(tmp);
-        }
+        if (auto at = expected.find(tmp); at != expected.end() && at->second.starts_with("link:")) expected.erase(at);
         if (!expected.contains("orbitrone/uncategorized")) targetAfter.erase("orbitrone/uncategorized");
         EXPECT_EQ(targetAfter, expected);
         EXPECT_EQ(snapshot(legacy.path()), legacyBefore);
@@ -211,9 +170,9 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
 }
 
 // A save that fails at its rename, after the temporary file was written and flushed with its
-// group: the preset is reported failed with the system's text, no temporary file stays, and a
-// later preset of the same name, which that save had made "kept", is migrated in its place.
-TEST(Faults, ARenameThatFailsFreesTheNameForALaterPreset) {
+// group, or before it: the preset is reported failed with the system's text, no temporary file
+// stays, and a later preset of the same name, which that save had made "kept", is tried in its place.
+TEST(Faults, AFailedSaveFreesTheNameForALaterPreset) {
     TempFolder legacy;
     TempFolder target;
     writeFile(legacy / "a/Pad.obpreset", R"({"name":"Pad","version":6,"tags":{"category":"Pads"}})");
@@ -236,6 +195,15 @@ TEST(Faults, ARenameThatFailsFreesTheNameForALaterPreset) {
     const auto files = snapshot(root);
     EXPECT_EQ(files.size(), 3u);  // orbitrone, pads, pad.json
     EXPECT_NE(files.at("orbitrone/pads/pad.json").find("\"name\": \"PAD\""), std::string::npos);
+
+    // A save that fails before its rename (the bank is a file) frees the name just the same.
+    fs::remove_all(root);
+    writeFile(root / "orbitrone/pads", "in the way");
+    r = runToolBinary({"--from", legacy.path().string(), "--to", root.string()});
+    const std::string bank = (root / "orbitrone/pads").string() + ": " + std::strerror(ENOTDIR);
+    EXPECT_EQ(r.out, "From " + legacy.path().string() + "\nTo   " + (root / "orbitrone").string() + "\n\n" +
+                         "  failed    Pad.obpreset  (" + bank + ")\n  failed    Pad again.obpreset  (" + bank + ")\n" +
+                         "\n0 migrated, 2 failed, 0 kept.\n");
 }
 
 TEST(Faults, ALegacyFileGoneBetweenFindingAndReading) {
@@ -253,6 +221,91 @@ TEST(Faults, ALegacyFileGoneBetweenFindingAndReading) {
         EXPECT_FALSE(readLegacyPresetFile(path, diagnostics));
         EXPECT_EQ(diagnostics, (DiagnosticList{{Severity::Error, "unreadable", "", "Could not open " + path.string()}}));
     }
+}
+
+// The migration killed with SIGKILL at random moments (listing, reading, converting, writing the
+// temporary file, renaming it): every file under a final name is then a complete package, byte for
+// byte the clean run's, and a run to the end reaches exactly the clean run's target. A kill leaves
+// at most the temporary file of the preset being saved; the rerun saves that preset again under the
+// same id and renames its temporary file away.
+using Clock = std::chrono::steady_clock;
+using std::chrono::microseconds;
+using std::chrono::duration_cast;
+
+// Starts the tool with its output thrown away; answers the child's id.
+pid_t startTool(const std::vector<std::string>& words) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(127);
+        std::string tool = toolPath();
+        std::vector<std::string> copy = words;
+        std::vector<char*> argv{tool.data()};
+        for (auto& w : copy) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        execv(tool.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Every file under a final name is the very file the clean run wrote; temporary files are counted.
+void expectOnlyCompletePresets(const fs::path& root, const std::map<std::string, std::string>& clean, int& temporaryFiles) {
+    for (const auto& [name, bytes] : filesUnder(root)) {
+        if (name.ends_with(".tmp")) {
+            ++temporaryFiles;
+            continue;
+        }
+        const auto same = clean.find(name);
+        ASSERT_NE(same, clean.end()) << name << " is not a file of the clean run";
+        EXPECT_TRUE(same->second == bytes) << name << " differs from the clean run's";
+    }
+}
+
+TEST(CrashSafety, KilledRunsLeaveOnlyCompletePresetsAndARerunFinishesTheJob) {
+    TempFolder work;
+    const fs::path legacy = work / "legacy";
+    fs::copy(ORBI_GOLDEN_DIR "/legacy", legacy, fs::copy_options::recursive);
+    const auto legacyBefore = filesUnder(legacy);
+
+    const fs::path cleanRoot = work / "clean";
+    const auto started = Clock::now();
+    ToolResult clean = runToolBinary({"--from", legacy.string(), "--to", cleanRoot.string()});
+    const auto fullRun = Clock::now() - started;
+    ASSERT_TRUE(clean.status == 0 || clean.status == 1) << clean.err;
+    const auto cleanFiles = filesUnder(cleanRoot);
+    ASSERT_GE(cleanFiles.size(), 10u);
+
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("random seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<long long> delay(0, duration_cast<microseconds>(fullRun).count());
+
+    // Five rounds from an empty target, five kills each, then one run to the end.
+    int interrupted = 0;
+    int temporaryFiles = 0;
+    for (int round = 0; round < 5; ++round) {
+        const fs::path root = work / ("crash-" + std::to_string(round));
+        for (int kill = 0; kill < 5; ++kill) {
+            pid_t pid = startTool({"--from", legacy.string(), "--to", root.string()});
+            ASSERT_GT(pid, 0);
+            std::this_thread::sleep_for(microseconds(delay(random)));
+            ::kill(pid, SIGKILL);
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            if (WIFSIGNALED(status)) ++interrupted;
+            else ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << status;
+            SCOPED_TRACE("round " + std::to_string(round) + ", kill " + std::to_string(kill));
+            expectOnlyCompletePresets(root, cleanFiles, temporaryFiles);
+        }
+        ToolResult last = runToolBinary({"--from", legacy.string(), "--to", root.string()});
+        EXPECT_EQ(last.status, clean.status) << last.out;
+        EXPECT_EQ(filesUnder(root), cleanFiles) << "round " << round;
+    }
+    EXPECT_EQ(filesUnder(legacy), legacyBefore);
+    EXPECT_GE(interrupted, 3) << "most first kills of a round land in a running tool";
+    RecordProperty("interrupted", interrupted);
+    RecordProperty("temporaryFilesSeen", temporaryFiles);
 }
 
 }  // namespace

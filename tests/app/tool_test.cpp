@@ -1,63 +1,148 @@
-// The built tool run as a user runs it: words, environment, output and exit status.
+// The run's frame: usage, where the folders come from, names Windows would reinterpret, and the
+// pure pieces (slugs, unique ids, the command line, report file names) as tables.
 #include <gtest/gtest.h>
 
-#include "support/run_tool.hpp"
+#include <algorithm>
+#include <tuple>
+
+#include "app/app_messages.hpp"
+#include "app/command_line.hpp"
+#include "app/preset_names.hpp"
+#include "app/report.hpp"
 #include "support/host.hpp"
+#include "support/run_tool.hpp"
 
 namespace orbi::test {
 namespace {
 
-const std::string kUsage = "usage: orbitrone-migrate-presets [--from <folder>] [--to <preset root>]\n";
+namespace fs = std::filesystem;
+namespace pf = platform;
+using Env = std::map<std::string, std::optional<std::string>>;
 
-TEST(Tool, UsageErrorsEndWithStatusTwoAndTouchNothing) {
+TEST(Tool, UsageErrorsAndNoPresetRoot) {
     TempFolder root;
-    for (auto words : std::vector<std::vector<std::string>>{
-             {"-h"}, {"--to"}, {"--from", "x", "--to"}, {"--to", (root / "r").string(), "extra"}}) {
-        ToolResult r = runToolBinary(words);
+    const std::string usage(app_messages::kUsageLine), noRoot(app_messages::kNoPresetRoot);
+    const std::vector<std::pair<std::vector<std::string>, Env>> runs{
+        {{"-h"}, {}}, {{"--to"}, {}}, {{"--from", "x", "--to"}, {}}, {{"--to", (root / "r").string(), "extra"}, {}},
+        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}}},
+        // APPDATA set but empty names no preset root either, and wins over the per-user folder.
+        {{}, {{"APPDATA", ""}, {"XDG_DATA_HOME", root.path().string()}}}};
+    for (const auto& [words, env] : runs) {
+        const ToolResult r = runToolBinary(words, env);
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, kUsage);
+        EXPECT_EQ(r.err, env.empty() ? usage : noRoot) << (words.empty() ? "" : words[0]);
     }
-    EXPECT_TRUE(std::filesystem::is_empty(root.path()));
+    EXPECT_TRUE(fs::is_empty(root.path()));
 }
 
-TEST(Tool, NoPresetRootAnywhere) {
-    ToolResult r = runToolBinary({}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "No user preset folder on this system. Name one with --to.\n");
-
-    // APPDATA set but empty names no preset root either, and wins over the per-user folder.
-    TempFolder home;
-    r = runToolBinary({}, {{"APPDATA", ""}, {"XDG_DATA_HOME", home.path().string()}});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "No user preset folder on this system. Name one with --to.\n");
-}
-
-TEST(Tool, FoldersFromAppDataAndTheirStandIns) {
-    ORBI_SKIP_ON_WINDOWS(::orbi::test::kNeedsPosixFolders);
+TEST(Tool, FoldersFromTheStandInsForAppData) {
+    ORBI_SKIP_ON_WINDOWS(kNeedsPosixFolders);
     TempFolder a;
-    ToolResult r = runToolBinary({}, {{"APPDATA", a.path().string()}, {"XDG_DATA_HOME", "/nowhere"}});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "From " + (a / "Quillmark/Orbitrone/Presets").string() + "\nTo   " +
-                         (a / "Orbi/Presets/orbitrone").string() + "\n\nNo old presets found.\n");
-    EXPECT_EQ(r.err, "");
+    const std::string none = "\n\nNo old presets found.\n";
+    const std::string base = (a / "").string(), share = (a / ".local/share/").string();
+    const std::vector<std::tuple<std::vector<std::string>, Env, std::string>> runs{
+        {{}, {{"APPDATA", base}, {"XDG_DATA_HOME", "/nowhere"}}, "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "Orbi/Presets/orbitrone"},
+        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", base}}, "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "Orbi/Presets/orbitrone"},
+        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", a.path().string()}},
+         "From " + share + "Quillmark/Orbitrone/Presets\nTo   " + share + "Orbi/Presets/orbitrone"},
+        // With no per-user folder at all, the old presets are looked for below the temporary folder.
+        {{"--to", base + "root"}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}, {"TMPDIR", base}},
+         "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "root/orbitrone"},
+        // The last --to and --from win.
+        {{"--to", "/x", "--from", "/nope", "--to", base + "root", "--from", base + "old"},
+         {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}},
+         "From " + base + "old\nTo   " + base + "root/orbitrone"}};
+    for (const auto& [words, env, header] : runs) {
+        const ToolResult r = runToolBinary(words, env);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, header + none);
+        EXPECT_EQ(r.err, "");
+    }
+    EXPECT_FALSE(fs::exists(a / "root"));
+}
 
-    r = runToolBinary({}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", a.path().string()}});
-    EXPECT_EQ(r.out, "From " + (a / "Quillmark/Orbitrone/Presets").string() + "\nTo   " +
-                         (a / "Orbi/Presets/orbitrone").string() + "\n\nNo old presets found.\n");
+// Device names, and names ending in a dot, pass the saving rules; Windows refuses them with its own
+// text (at the bank folder or at the file), POSIX takes them as they are. Nothing is half-written.
+TEST(Tool, NamesWindowsWouldReinterpretEndAsReportLines) {
+    struct Row {
+        const char* name;
+        const char* category;
+        const char* refused;  // on Windows: "bank", "file" or ""
+    };
+    const std::vector<Row> rows{{"CON", "Pads", "file"},      {"nul", "Pads", "file"},   {"com1", "Pads", "file"},
+                                {"lpt\xC2\xB9", "Pads", "file"}, {"AUX.old", "Pads", "file"}, {"conin$", "Pads", "file"},
+                                {"Lead", "Aux", "bank"},      {"Keys Dot", "Keys.", "bank"}, {"Pad.", "Pads", ""},
+                                {"CONSOLE", "Pads", ""},      {"con-2", "Pads", ""},     {"x.con", "Pads", ""},
+                                {"nul lead", "Pads", ""},     {"com10", "Pads", ""},     {"\xC3\x9C" "ber CON", "Pads", ""}};
+    TempFolder t;
+    const fs::path legacy = t / "old", plugin = t / "root/orbitrone";
+    const std::string invalid = pf::systemErrorText(123);  // ERROR_INVALID_NAME
+    std::string report;
+    std::vector<std::string> all, kept;
+    int failed = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& r = rows[i];
+        const std::string file = "p" + std::to_string(i + 10) + ".obpreset", bank = presetSlug(r.category), id = presetSlug(r.name);
+        writeFile(legacy / file, std::string(R"({"version":6,"name":")") + r.name + R"(","tags":{"category":")" + r.category + "\"}}");
+        all.push_back(bank + "/" + id + ".json");
+        if (*r.refused == '\0') kept.push_back(all.back());
+        const fs::path refused = *r.refused == 'b' ? plugin / pf::pathFromUtf8(bank) : plugin / pf::pathFromUtf8(bank) / pf::pathFromUtf8(id + ".json");
+        failed += *r.refused != '\0' ? 1 : 0;
+        report += *r.refused != '\0' ? "  failed    " + file + "  (" + pf::pathToUtf8(refused) + ": " + invalid + ")\n"
+                                      : "  migrated  " + std::string(r.name) + "  (user:" + bank + "/" + id + ")\n";
+    }
+    const ToolResult r = runToolBinary({"--from", pf::pathToUtf8(legacy), "--to", pf::pathToUtf8(t / "root")});
+    std::vector<std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(plugin)) {
+        const std::u8string rel = fs::relative(e.path(), plugin).generic_u8string();
+        if (e.is_regular_file()) files.emplace_back(rel.begin(), rel.end());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::string>& want = runningOnWindows() ? kept : all;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(files, want) << "no temporary file stays";
+    EXPECT_EQ(r.status, runningOnWindows() ? 1 : 0) << r.err;
+    if (!runningOnWindows()) return;
+    EXPECT_EQ(r.out, "From " + pf::pathToUtf8(legacy) + "\nTo   " + pf::pathToUtf8(plugin) + "\n\n" + report + "\n" +
+                         std::to_string(rows.size() - failed) + " migrated, " + std::to_string(failed) + " failed, 0 kept.\n");
+}
 
-    r = runToolBinary({}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", a.path().string()}});
-    EXPECT_EQ(r.out, "From " + (a / ".local/share/Quillmark/Orbitrone/Presets").string() + "\nTo   " +
-                         (a / ".local/share/Orbi/Presets/orbitrone").string() + "\n\nNo old presets found.\n");
+TEST(Frame, SlugsBanksAndUniqueIds) {
+    for (const auto& [text, slug] : std::vector<std::pair<std::string, std::string>>{
+             {"Pad 1", "pad-1"}, {"a\"b*c/d:e<f>g?h\\i|j", "a-b-c-d-e-f-g-h-i-j"}, {"  X  ", "--x--"},
+             {"\xC3\x84rger.v2", "\xC3\x84rger.v2"}, {"", ""}, {std::string("a\0B", 3), std::string("a\0b", 3)}}) {
+        EXPECT_EQ(presetSlug(text), slug);
+    }
+    EXPECT_EQ(bankForCategory(""), "uncategorized");
+    EXPECT_EQ(bankForCategory("Bass/Sub"), "bass-sub");
+    const TakenIds taken{{"pads", "pad-1"}, {"pads", "pad-1-2"}, {"Pads", "soft"}, {"b", "x"}, {"b", "x-2"}, {"b", "x-3"}, {"b", "x-2-2"}};
+    EXPECT_EQ(uniquePresetId("pads", "pad-1", taken), "pad-1-3");
+    EXPECT_EQ(uniquePresetId("leads", "pad-1", taken), "pad-1");
+    EXPECT_EQ(uniquePresetId("pads", "soft", taken), "soft");  // banks compare byte for byte
+    EXPECT_EQ(uniquePresetId("b", "x", taken), "x-4");         // a taken suffixed id is skipped, not suffixed
+}
 
-    // --to and --from replace the defaults; the last of each wins.
-    r = runToolBinary({"--to", "/x", "--from", "/nope", "--to", (a / "root").string(), "--from", (a / "old").string()},
-                      {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "From " + (a / "old").string() + "\nTo   " + (a / "root/orbitrone").string() +
-                         "\n\nNo old presets found.\n");
-    EXPECT_FALSE(std::filesystem::exists(a / "root"));
+TEST(Frame, CommandLine) {
+    auto both = parseCommandLine({"--to", "/t", "--from", "/a", "--from", "--to"});
+    ASSERT_TRUE(both);
+    EXPECT_EQ(pf::pathToUtf8(*both->from), "--to");  // a value may look like an option
+    EXPECT_EQ(pf::pathToUtf8(*both->to), "/t");
+    ASSERT_TRUE(parseCommandLine({}));
+    EXPECT_FALSE(parseCommandLine({})->from || parseCommandLine({})->to);
+    for (auto words : std::vector<std::vector<std::string>>{{"--From", "/a"}, {"--from=/a"}, {"/a"}, {""}}) {
+        EXPECT_FALSE(parseCommandLine(words)) << words[0];
+    }
+}
+
+TEST(Frame, ReportFileNamesOfTheSystemsPaths) {
+    for (const auto& [path, name] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\Users\\\xC3\x9C\\Presets\\B\xC3\xA4sse.obsz", "B\xC3\xA4sse.obsz"}, {"C:\xCE\xA9.obsz", "\xCE\xA9.obsz"},
+             {"D:", ""}, {"\\\\s\xC3\xA9rver\\share\\x.obsz", "x.obsz"}, {"\\\\s\xC3\xA9rver", ""},
+             {"\\\\?\\C:\\P\\y.obpreset", "y.obpreset"}, {"a/b\\c.obsz", "c.obsz"}, {"/home/u/pad.obsz", "pad.obsz"}}) {
+        EXPECT_EQ(reportFileName(pf::pathToUtf8(pf::pathFromUtf8(path))), name) << path;
+    }
+    EXPECT_EQ(reportFileName(pf::pathToUtf8(nameWithInvalidUnit("C:\\P\\bad", ".obsz"))), "bad" + invalidUnitAsUtf8() + ".obsz");
 }
 
 }  // namespace

@@ -26,11 +26,6 @@ std::filesystem::path nameWithInvalidUnit(const std::string& before, const std::
 }
 std::string invalidUnitAsUtf8() { return "\xFF"; }
 
-std::string toolPath() {
-    const char* p = std::getenv("ORBI_TOOL");
-    return p != nullptr ? std::string(p) : std::string();
-}
-
 ToolResult runToolBinary(const std::vector<std::string>& words,
                          const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
     TempFolder capture;
@@ -44,9 +39,7 @@ ToolResult runToolBinary(const std::vector<std::string>& words,
     argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid == 0) {
-        for (const auto& [k, v] : env) {
-            if (v) setenv(k.c_str(), v->c_str(), 1); else unsetenv(k.c_str());
-        }
+        for (const auto& [k, v] : env) setEnvironment(k, v);
         if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(127);
         if (options.beforeExec && !options.beforeExec()) _exit(126);
         execv(tool.c_str(), argv.data());

@@ -100,11 +100,6 @@ std::filesystem::path nameWithInvalidUnit(const std::string& before, const std::
 }
 std::string invalidUnitAsUtf8() { return "\xEF\xBF\xBD"; }
 
-std::string toolPath() {
-    const char* p = std::getenv("ORBI_TOOL");
-    return p != nullptr ? std::string(p) : std::string();
-}
-
 ToolResult runToolBinary(const std::vector<std::string>& words,
                          const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
     ToolResult r;

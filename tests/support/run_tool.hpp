@@ -4,6 +4,7 @@
 // may name another binary and, on POSIX, a step for the child before it starts the tool.
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <optional>
@@ -20,7 +21,10 @@ struct ToolResult {
     std::string err;
 };
 
-std::string toolPath();
+inline std::string toolPath() {
+    const char* p = std::getenv("ORBI_TOOL");
+    return p != nullptr ? std::string(p) : std::string();
+}
 
 // How a run departs from the plain one.
 struct RunOptions {
