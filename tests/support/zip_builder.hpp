@@ -104,5 +104,6 @@ inline Bytes buildZip(const RawArchive& a) {
     out.insert(out.end(), a.afterComment.begin(), a.afterComment.end());
     return out;
 }
+inline Bytes buildZip(std::vector<RawEntry> entries) { RawArchive a; a.entries = std::move(entries); return buildZip(a); }
 
 }  // namespace orbi::test
