@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <cctype>
 #include <cstdint>
 #include <random>
 #include <stdexcept>
@@ -17,18 +18,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Hex digits in pairs; anything else (spaces for readability) is skipped.
 inline Bytes fromHex(std::string_view hex) {
+    std::string digits;
+    for (char c : hex) if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
     Bytes out;
-    int pending = -1;
-    for (char c : hex) {
-        const int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (v < 0) continue;
-        if (pending < 0) {
-            pending = v;
-        } else {
-            out.push_back(static_cast<std::uint8_t>(pending * 16 + v));
-            pending = -1;
-        }
-    }
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     return out;
 }
 
@@ -54,14 +47,16 @@ inline Bytes jsonLike(std::size_t n, std::uint32_t seed) {
 }
 
 // zlib as the control: raw DEFLATE (windowBits -15).
+inline void zlibStream(z_stream& z, const Bytes& in, Bytes& out) {
+    z.next_in = const_cast<Bytef*>(in.data()), z.avail_in = static_cast<uInt>(in.size());
+    z.next_out = out.data(), z.avail_out = static_cast<uInt>(out.size());
+}
+
 inline Bytes zlibDeflateRaw(const Bytes& in, int level, int strategy = Z_DEFAULT_STRATEGY) {
     z_stream z{};
     if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) throw std::runtime_error("deflateInit2");
     Bytes out(deflateBound(&z, static_cast<uLong>(in.size())) + 16);
-    z.next_in = const_cast<Bytef*>(in.data());
-    z.avail_in = static_cast<uInt>(in.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
+    zlibStream(z, in, out);
     const int rc = deflate(&z, Z_FINISH);
     deflateEnd(&z);
     if (rc != Z_STREAM_END) throw std::runtime_error("deflate");
@@ -76,10 +71,7 @@ inline bool zlibInflateRaw(const Bytes& in, Bytes& out, std::size_t expected, st
     z_stream z{};
     if (inflateInit2(&z, -15) != Z_OK) return false;
     out.assign(expected + 1, 0);
-    z.next_in = const_cast<Bytef*>(in.data());
-    z.avail_in = static_cast<uInt>(in.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
+    zlibStream(z, in, out);
     const int rc = inflate(&z, Z_FINISH);
     out.resize(z.total_out);
     if (message) *message = rc == Z_STREAM_END ? "" : z.msg ? z.msg : "end";

@@ -11,14 +11,10 @@ namespace orbi::test {
 
 struct RawEntry {
     std::string name;
-    Bytes packed;                 // the bytes after the local header
-    std::uint16_t method = 0;
-    std::uint16_t flags = 0;
-    std::uint32_t crc = 0;
-    std::uint32_t packedSize = 0;
-    std::uint32_t unpackedSize = 0;
-    Bytes localExtra;
-    Bytes centralExtra;
+    Bytes packed;  // the bytes after the local header
+    std::uint16_t method = 0, flags = 0;
+    std::uint32_t crc = 0, packedSize = 0, unpackedSize = 0;
+    Bytes localExtra, centralExtra;
     std::string centralComment;
     std::uint32_t localSignature = 0x04034b50;
     std::optional<std::uint32_t> localOffset;  // override of where the central header points
@@ -45,17 +41,15 @@ inline RawEntry deflatedEntry(std::string name, const Bytes& data) {
 struct RawArchive {
     std::vector<RawEntry> entries;
     std::string comment;
-    std::uint16_t thisDisk = 0;
-    std::uint16_t directoryDisk = 0;
-    std::optional<std::uint16_t> entriesOnDisk;
-    std::optional<std::uint16_t> totalEntries;
-    std::optional<std::uint32_t> directorySize;
-    std::optional<std::uint32_t> directoryOffset;
+    std::uint16_t thisDisk = 0, directoryDisk = 0;
+    std::optional<std::uint16_t> entriesOnDisk, totalEntries;
+    std::optional<std::uint32_t> directorySize, directoryOffset;
     Bytes afterComment;
 };
 
 inline void put16(Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
 inline void put32(Bytes& b, std::uint32_t v) { put16(b, v & 0xFFFF), put16(b, v >> 16); }
+template <class... Parts> void append(Bytes& b, const Parts&... parts) { (b.insert(b.end(), parts.begin(), parts.end()), ...); }
 
 // The fields a local header and a central record share, from "version needed" to the name's
 // length: version 20, flags, method, time 0, date 1980-01-01, CRC, sizes.
@@ -74,9 +68,7 @@ inline Bytes buildZip(const RawArchive& a) {
         put32(out, e.localSignature);
         putCommonFields(out, e);
         put16(out, static_cast<std::uint32_t>(e.localExtra.size()));
-        out.insert(out.end(), e.name.begin(), e.name.end());
-        out.insert(out.end(), e.localExtra.begin(), e.localExtra.end());
-        out.insert(out.end(), e.packed.begin(), e.packed.end());
+        append(out, e.name, e.localExtra, e.packed);
     }
     const auto directoryStart = static_cast<std::uint32_t>(out.size());
     for (std::size_t i = 0; i < a.entries.size(); ++i) {
@@ -84,14 +76,10 @@ inline Bytes buildZip(const RawArchive& a) {
         put32(out, 0x02014b50);
         put16(out, 20);  // made by
         putCommonFields(out, e);
-        put16(out, static_cast<std::uint32_t>(e.centralExtra.size()));
-        put16(out, static_cast<std::uint32_t>(e.centralComment.size()));
-        put32(out, 0);  // disk, internal attributes
-        put32(out, 0);  // external attributes
+        for (std::size_t n : {e.centralExtra.size(), e.centralComment.size()}) put16(out, static_cast<std::uint32_t>(n));
+        put32(out, 0), put32(out, 0);  // disk, internal and external attributes
         put32(out, e.localOffset.value_or(offsets[i]));
-        out.insert(out.end(), e.name.begin(), e.name.end());
-        out.insert(out.end(), e.centralExtra.begin(), e.centralExtra.end());
-        out.insert(out.end(), e.centralComment.begin(), e.centralComment.end());
+        append(out, e.name, e.centralExtra, e.centralComment);
     }
     const auto directorySize = static_cast<std::uint32_t>(out.size() - directoryStart);
     const auto count = static_cast<std::uint16_t>(a.entries.size());
@@ -100,9 +88,9 @@ inline Bytes buildZip(const RawArchive& a) {
     put32(out, a.directorySize.value_or(directorySize));
     put32(out, a.directoryOffset.value_or(directoryStart));
     put16(out, static_cast<std::uint32_t>(a.comment.size()));
-    out.insert(out.end(), a.comment.begin(), a.comment.end());
-    out.insert(out.end(), a.afterComment.begin(), a.afterComment.end());
+    append(out, a.comment, a.afterComment);
     return out;
 }
+inline Bytes buildZip(std::vector<RawEntry> entries) { RawArchive a; a.entries = std::move(entries); return buildZip(a); }
 
 }  // namespace orbi::test
