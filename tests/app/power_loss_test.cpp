@@ -1,8 +1,8 @@
 // Power lost at every mutating operation of a run, on a simulated file system that loses what
-// was not flushed (support/sim_platform.cpp). Whatever a boot finds: every final name holds the
-// clean run's file or the one that was there before, the legacy folder is as it was, and a rerun
-// counts every legacy file and ends with the clean run's target, durable. Once with renames
-// durable when their folder is synced (POSIX), once with them written through (Windows).
+// was not flushed (support/sim_platform.cpp). Whatever a boot finds: (1) every final name holds
+// the clean run's file or the one that was there before, (2) the legacy folder is as it was, and
+// (3) a rerun counts every legacy file and ends with the clean run's target, durable. Once with
+// renames durable when their folder is synced (POSIX), once with them written through (Windows).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,9 +34,7 @@ sim::Tree under(const sim::Tree& tree, const std::string& root, bool temporary) 
 // temporary file's bytes alone are one state to a rerun.
 std::size_t hashOf(const sim::Tree& tree) {
     std::string all;
-    for (const auto& [path, bytes] : tree) {
-        all += path + '\0' + (path.ends_with(".tmp") ? "" : bytes.value_or("/")) + '\0';
-    }
+    for (const auto& [path, bytes] : tree) all += path + '\0' + (path.ends_with(".tmp") ? "" : bytes.value_or("/")) + '\0';
     return std::hash<std::string>{}(all);
 }
 
@@ -68,8 +66,7 @@ TEST(PowerLoss, AtEveryOperationFinalNamesHoldWholePresetsAndARerunFinishesTheJo
         sim::load(sim::currentTree());
         const sim::Tree before = sim::currentTree();
         const std::vector<MigrationEntry> cleanEntries = run();
-        const sim::Tree clean = sim::currentTree();
-        const sim::Tree cleanTarget = under(clean, kRoot, false);
+        const sim::Tree clean = sim::currentTree(), cleanTarget = under(clean, kRoot, false);
         const std::size_t total = sim::operations();
         ASSERT_GT(under(clean, kRoot, true).size(), under(before, kRoot, true).size() + 10);
 
@@ -83,32 +80,28 @@ TEST(PowerLoss, AtEveryOperationFinalNamesHoldWholePresetsAndARerunFinishesTheJo
                 lost = true;
             }
             ASSERT_EQ(lost, cut < total);
-            std::vector<sim::Tree> crashed;
-            for (unsigned choice = 0; choice < kStatesPerCut; ++choice) {
-                crashed.push_back(sim::crashState(choice, static_cast<unsigned>(cut)));
-            }
+            std::vector<sim::Tree> crashed;  // all taken before a rerun loads one of them
+            for (unsigned choice = 0; choice < kStatesPerCut; ++choice) crashed.push_back(sim::crashState(choice, unsigned(cut)));
             for (unsigned choice = 0; choice < kStatesPerCut; ++choice) {
                 SCOPED_TRACE("power lost after operation " + std::to_string(cut) + " of " + std::to_string(total) +
                              ", state " + std::to_string(choice));
                 const sim::Tree& state = crashed[choice];
                 ++states;
-                for (const auto& [path, bytes] : under(state, kRoot, true)) {
+                for (const auto& [path, bytes] : under(state, kRoot, true)) {  // (1)
                     if (!path.ends_with(".orbi") && !path.ends_with(".json")) continue;
                     auto now = clean.find(path), was = before.find(path);
-                    const bool cleanRuns = now != clean.end() && now->second == bytes;
-                    ASSERT_TRUE(cleanRuns || (was != before.end() && was->second == bytes))
+                    ASSERT_TRUE((now != clean.end() && now->second == bytes) || (was != before.end() && was->second == bytes))
                         << path << " holds neither the clean run's file nor the one before";
                 }
-                ASSERT_TRUE(under(state, kLegacy, true) == under(before, kLegacy, true)) << "the legacy folder changed";
+                ASSERT_TRUE(under(state, kLegacy, true) == under(before, kLegacy, true)) << "the legacy folder changed";  // (2)
                 if (!rerun.insert(hashOf(state)).second) continue;
                 ++reruns;
                 sim::load(state);
-                const std::vector<MigrationEntry> entries = run();
+                const std::vector<MigrationEntry> entries = run();  // (3)
                 ASSERT_EQ(entries.size(), cleanEntries.size());
                 for (std::size_t i = 0; i < entries.size(); ++i) {
                     const MigrationStatus was = cleanEntries[i].status, now = entries[i].status;
-                    const bool kept = was == MigrationStatus::migrated && now == MigrationStatus::keptExisting;
-                    ASSERT_TRUE(now == was || kept)
+                    ASSERT_TRUE(now == was || (was == MigrationStatus::migrated && now == MigrationStatus::keptExisting))
                         << entries[i].sourcePath << ": " << static_cast<int>(now) << " after " << static_cast<int>(was);
                 }
                 // Power lost the moment the rerun ends loses nothing of it.

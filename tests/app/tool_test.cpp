@@ -65,32 +65,27 @@ TEST(Tool, FoldersFromTheStandInsForAppData) {
 // Device names, and names ending in a dot, pass the saving rules; Windows refuses them with its own
 // text (at the bank folder or at the file), POSIX takes them as they are. Nothing is half-written.
 TEST(Tool, NamesWindowsWouldReinterpretEndAsReportLines) {
-    struct Row {
-        const char* name;
-        const char* category;
-        const char* refused;  // on Windows: "bank", "file" or ""
-    };
-    const std::vector<Row> rows{{"CON", "Pads", "file"},      {"nul", "Pads", "file"},   {"com1", "Pads", "file"},
-                                {"lpt\xC2\xB9", "Pads", "file"}, {"AUX.old", "Pads", "file"}, {"conin$", "Pads", "file"},
-                                {"Lead", "Aux", "bank"},      {"Keys Dot", "Keys.", "bank"}, {"Pad.", "Pads", ""},
-                                {"CONSOLE", "Pads", ""},      {"con-2", "Pads", ""},     {"x.con", "Pads", ""},
-                                {"nul lead", "Pads", ""},     {"com10", "Pads", ""},     {"\xC3\x9C" "ber CON", "Pads", ""}};
+    // name, category, where Windows refuses it: 'b'ank folder, 'f'ile or ' ' nowhere.
+    const std::vector<std::tuple<const char*, const char*, char>> rows{
+        {"CON", "Pads", 'f'},  {"nul", "Pads", 'f'},  {"com1", "Pads", 'f'},       {"lpt\xC2\xB9", "Pads", 'f'},
+        {"AUX.old", "Pads", 'f'}, {"conin$", "Pads", 'f'}, {"Lead", "Aux", 'b'},   {"Keys Dot", "Keys.", 'b'},
+        {"Pad.", "Pads", ' '}, {"CONSOLE", "Pads", ' '}, {"con-2", "Pads", ' '},    {"x.con", "Pads", ' '},
+        {"nul lead", "Pads", ' '}, {"com10", "Pads", ' '}, {"\xC3\x9C" "ber CON", "Pads", ' '}};
     TempFolder t;
     const fs::path legacy = t / "old", plugin = t / "root/orbitrone";
-    const std::string invalid = pf::systemErrorText(123);  // ERROR_INVALID_NAME
     std::string report;
     std::vector<std::string> all, kept;
     int failed = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Row& r = rows[i];
-        const std::string file = "p" + std::to_string(i + 10) + ".obpreset", bank = presetSlug(r.category), id = presetSlug(r.name);
-        writeFile(legacy / file, std::string(R"({"version":6,"name":")") + r.name + R"(","tags":{"category":")" + r.category + "\"}}");
+        const auto& [name, category, refused] = rows[i];
+        const std::string file = "p" + std::to_string(i + 10) + ".obpreset", bank = presetSlug(category), id = presetSlug(name);
+        writeFile(legacy / file, std::string(R"({"version":6,"name":")") + name + R"(","tags":{"category":")" + category + "\"}}");
         all.push_back(bank + "/" + id + ".json");
-        if (*r.refused == '\0') kept.push_back(all.back());
-        const fs::path refused = *r.refused == 'b' ? plugin / pf::pathFromUtf8(bank) : plugin / pf::pathFromUtf8(bank) / pf::pathFromUtf8(id + ".json");
-        failed += *r.refused != '\0' ? 1 : 0;
-        report += *r.refused != '\0' ? "  failed    " + file + "  (" + pf::pathToUtf8(refused) + ": " + invalid + ")\n"
-                                      : "  migrated  " + std::string(r.name) + "  (user:" + bank + "/" + id + ")\n";
+        if (refused == ' ') kept.push_back(all.back());
+        const fs::path at = refused == 'b' ? plugin / pf::pathFromUtf8(bank) : plugin / pf::pathFromUtf8(bank) / pf::pathFromUtf8(id + ".json");
+        failed += refused != ' ' ? 1 : 0;
+        report += refused != ' ' ? "  failed    " + file + "  (" + pf::pathToUtf8(at) + ": " + pf::systemErrorText(123) + ")\n"
+                                 : "  migrated  " + std::string(name) + "  (user:" + bank + "/" + id + ")\n";  // 123: invalid name
     }
     const ToolResult r = runToolBinary({"--from", pf::pathToUtf8(legacy), "--to", pf::pathToUtf8(t / "root")});
     std::vector<std::string> files;
@@ -98,8 +93,8 @@ TEST(Tool, NamesWindowsWouldReinterpretEndAsReportLines) {
         const std::u8string rel = fs::relative(e.path(), plugin).generic_u8string();
         if (e.is_regular_file()) files.emplace_back(rel.begin(), rel.end());
     }
-    std::sort(files.begin(), files.end());
     std::vector<std::string>& want = runningOnWindows() ? kept : all;
+    std::sort(files.begin(), files.end());
     std::sort(want.begin(), want.end());
     EXPECT_EQ(files, want) << "no temporary file stays";
     EXPECT_EQ(r.status, runningOnWindows() ? 1 : 0) << r.err;

@@ -25,7 +25,9 @@ std::string read(const pf::Path& path) {
     EXPECT_TRUE(pf::readWholeFile(path, out, error)) << pf::pathToUtf8(path) << ": " << error;
     return {out.begin(), out.end()};
 }
-bool write(const pf::Path& path, std::string_view text, std::string& error) { return pf::writeWholeFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), error); }
+bool write(const pf::Path& path, std::string_view text, std::string& error, bool flush = true) {
+    return pf::writeWholeFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), error, flush);
+}
 std::map<std::string, pf::EntryType> listed(const pf::Path& folder) {
     std::vector<pf::FolderEntry> entries;
     std::string error;
@@ -38,7 +40,7 @@ std::map<std::string, pf::EntryType> listed(const pf::Path& folder) {
 
 const std::vector<std::string> kNames{"B\xC3\xA4sse.obsz", "\xE6\x97\xA5\xE6\x9C\xAC.obpreset", "pad \xF0\x9F\x8E\xB9.json", "name with  spaces.orbi"};
 
-TEST(PlatformText, Utf8AndTheSystemsPaths) {
+TEST(Platform, TextEnvironmentAndErrorTexts) {
     const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
     for (const std::string& name : kNames) {
         EXPECT_EQ(pf::pathFromUtf8(name), u8path(name)) << name;
@@ -49,9 +51,7 @@ TEST(PlatformText, Utf8AndTheSystemsPaths) {
     EXPECT_EQ(pf::pathToUtf8(test::nameWithInvalidUnit("bad", ".obsz")), "bad" + test::invalidUnitAsUtf8() + ".obsz");
     // Bytes that are no UTF-8: Windows holds each bad sequence as U+FFFD, POSIX keeps the bytes.
     EXPECT_EQ(pf::pathToUtf8(pf::pathFromUtf8("x\xC3(\xFF")), test::runningOnWindows() ? "x\xEF\xBF\xBD(\xEF\xBF\xBD" : "x\xC3(\xFF");
-}
 
-TEST(PlatformEnvironment, VariablesFoldersErrorTextsAndWords) {
     const char* name = "ORBI_PLATFORM_TEST_VARIABLE";
     test::setEnvironment(name, std::nullopt);
     EXPECT_FALSE(pf::environmentNarrow(name) || pf::environmentPath(name));
@@ -61,9 +61,7 @@ TEST(PlatformEnvironment, VariablesFoldersErrorTextsAndWords) {
     const std::string wide = "\xC3\x9C" "ber \xCE\xA9 \xE6\x97\xA5" + std::string(3000, 'x');  // past any first guess
     test::setEnvironment(name, wide);
     EXPECT_EQ(pf::environmentPath(name), std::optional<pf::Path>(pf::pathFromUtf8(wide)));
-    if (!test::runningOnWindows()) {
-        EXPECT_EQ(pf::environmentNarrow(name), std::optional<std::string>(wide));
-    }
+    if (!test::runningOnWindows()) { EXPECT_EQ(pf::environmentNarrow(name), std::optional<std::string>(wide)); }
     test::setEnvironment(name, std::nullopt);
 
     std::string error;
@@ -78,11 +76,11 @@ TEST(PlatformEnvironment, VariablesFoldersErrorTextsAndWords) {
     EXPECT_TRUE(!test::runningOnWindows() || !pf::userDataFallback()) << "APPDATA is the per-user folder on Windows";
 }
 
-TEST(PlatformFiles, WholeFilesRenamesAndListings) {
+TEST(Platform, WholeFilesRenamesListingsAndFailures) {
     TempFolder t;
     std::string error, binary;
     for (int i = 0; i < 256; ++i) binary.push_back(static_cast<char>(i));
-    std::map<std::string, pf::EntryType> want;
+    std::map<std::string, pf::EntryType> want{{"empty", pf::EntryType::Directory}};
     for (const std::string& name : kNames) {
         const pf::Path path = t.path() / pf::pathFromUtf8(name);
         const std::string content = name + binary + std::string(70000, 'z');  // more than one read chunk
@@ -94,19 +92,17 @@ TEST(PlatformFiles, WholeFilesRenamesAndListings) {
         want[name] = pf::EntryType::File;
     }
     ASSERT_TRUE(pf::createFolders(t / "empty", error)) << error;
-    want["empty"] = pf::EntryType::Directory;
     EXPECT_EQ(listed(t.path()), want);
     EXPECT_TRUE(listed(t / "empty").empty());
     EXPECT_EQ(pf::entryType(t / "nothing"), pf::EntryType::Missing);
     EXPECT_TRUE(pf::isDirectory(t / "empty") && !pf::isDirectory(t.path() / pf::pathFromUtf8(kNames[0])) && !pf::isDirectory(t / "nothing"));
 
-    // Written without flush, the bytes are there; files and folders both sync.
-    const pf::Path later = t / "later.tmp";
-    ASSERT_TRUE(pf::writeWholeFile(later, std::vector<std::uint8_t>(11, 'n'), error, false)) << error;
+    // Written without flush, the bytes are there; files and folders both sync. Renames replace an
+    // existing file, or make a new name.
+    const pf::Path later = t / "later.tmp", target = t.path() / pf::pathFromUtf8(kNames[0]);
+    ASSERT_TRUE(write(later, "nnnnnnnnnnn", error, false)) << error;
     EXPECT_EQ(read(later), "nnnnnnnnnnn");
     EXPECT_TRUE(pf::syncToDisk(std::vector<pf::Path>{later, t.path()}, error)) << error;
-    // Renames replace an existing file, or make a new name.
-    const pf::Path target = t.path() / pf::pathFromUtf8(kNames[0]);
     ASSERT_TRUE(pf::renameReplace(later, target, error)) << error;
     EXPECT_EQ(read(target), "nnnnnnnnnnn");
     EXPECT_EQ(pf::entryType(later), pf::EntryType::Missing);
@@ -114,18 +110,21 @@ TEST(PlatformFiles, WholeFilesRenamesAndListings) {
     EXPECT_EQ(read(t / "new.json"), "nnnnnnnnnnn");
 
     // Each failure gives the system's text and changes nothing.
+    std::vector<std::uint8_t> bytes{1};
+    std::vector<pf::FolderEntry> entries;
+    bool existed = false;
     const std::vector<std::pair<const char*, std::function<bool(std::string&)>>> failures{
-        {"read a missing file", [&](std::string& e) { std::vector<std::uint8_t> out{1}; return pf::readWholeFile(t / "gone", out, e) || !out.empty(); }},
-        {"read a folder", [&](std::string& e) { std::vector<std::uint8_t> out; return pf::readWholeFile(t.path(), out, e); }},
+        {"read a missing file", [&](std::string& e) { return pf::readWholeFile(t / "gone", bytes, e) || !bytes.empty(); }},
+        {"read a folder", [&](std::string& e) { return pf::readWholeFile(t.path(), bytes, e); }},
         {"write into a missing folder", [&](std::string& e) { return write(t / "no-folder/x.json", "x", e); }},
         {"sync a missing file", [&](std::string& e) { return pf::syncToDisk(std::vector<pf::Path>{t / "gone"}, e); }},
         {"rename a missing file", [&](std::string& e) { return pf::renameReplace(t / "gone", t / "new.json", e); }},
         {"rename into a missing folder", [&](std::string& e) { return pf::renameReplace(t / "new.json", t / "no-folder/x", e); }},
-        {"list a missing folder", [&](std::string& e) { std::vector<pf::FolderEntry> out; return pf::listFolder(t / "gone", out, e); }},
-        {"list a file", [&](std::string& e) { std::vector<pf::FolderEntry> out; return pf::listFolder(t / "new.json", out, e); }},
+        {"list a missing folder", [&](std::string& e) { return pf::listFolder(t / "gone", entries, e); }},
+        {"list a file", [&](std::string& e) { return pf::listFolder(t / "new.json", entries, e); }},
         {"make a folder where a file is", [&](std::string& e) { return pf::createFolders(t / "new.json", e); }},
         {"make a folder below a file", [&](std::string& e) { return pf::createFolders(t / "new.json/below", e); }},
-        {"delete a folder as a file", [&](std::string& e) { bool existed = false; return pf::deleteFile(t / "empty", existed, e); }},
+        {"delete a folder as a file", [&](std::string& e) { return pf::deleteFile(t / "empty", existed, e); }},
     };
     for (const auto& [what, fails] : failures) {
         std::string e;
@@ -136,14 +135,13 @@ TEST(PlatformFiles, WholeFilesRenamesAndListings) {
     EXPECT_TRUE(pf::syncToDisk({}, error) && !fs::exists(t / "no-folder") && fs::is_directory(t / "empty"));
 }
 
-TEST(PlatformFolders, FoldersWithParentsDeletionAndLinks) {
+TEST(Platform, FoldersWithParentsDeletionAndLinks) {
     TempFolder t;
     std::string error;
     const pf::Path deep = t.path() / pf::pathFromUtf8("Orbi/Presets \xCE\xA9/b\xC3\xA4nk");
     ASSERT_TRUE(pf::createFolders(deep, error) && fs::is_directory(deep)) << error;
     EXPECT_TRUE(pf::createFolders(deep, error) && pf::createFolders(deep / "", error)) << "an existing folder is success";
-    ASSERT_TRUE(pf::createFolders(t / "a/b/../c", error)) << error;
-    EXPECT_TRUE(fs::is_directory(t / "a/c"));
+    ASSERT_TRUE(pf::createFolders(t / "a/b/../c", error) && fs::is_directory(t / "a/c")) << error;
     const pf::Path victim = deep / pf::pathFromUtf8("s\xC3\xBC\xC3\x9F.json");
     ASSERT_TRUE(write(victim, "x", error));
     bool existed = false;

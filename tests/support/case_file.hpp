@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -18,35 +19,24 @@ namespace orbi::test {
 inline void checkCaseFile(const std::string& path, const std::function<std::string(const std::string&)>& run) {
     std::ifstream in(path, std::ios::binary);
     ASSERT_TRUE(in) << "cannot read " << path;
-    struct Case {
-        std::string name, input, expected;
-    };
-    std::vector<Case> cases;
+    std::vector<std::array<std::string, 3>> cases;  // name, input, expected
     std::string updated, line;
     bool output = false;
     while (std::getline(in, line)) {
-        if (line.rfind("=== ", 0) == 0) {
-            cases.push_back({line.substr(4), "", ""});
-            output = false;
-        } else if (cases.empty()) {
-            updated += line + "\n";
-        } else if (!output && line == "---") {
-            output = true;
-        } else {
-            (output ? cases.back().expected : cases.back().input) += line + "\n";
-        }
+        if (line.starts_with("=== ")) cases.push_back({line.substr(4), "", ""}), output = false;
+        else if (cases.empty()) updated += line + "\n";
+        else if (!output && line == "---") output = true;
+        else cases.back()[output ? 2 : 1] += line + "\n";
     }
     ASSERT_FALSE(cases.empty()) << path;
     const bool update = std::getenv("ORBI_UPDATE_CASES") != nullptr;
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (!c.input.empty()) c.input.pop_back();
-        std::string got = run(c.input);
+    for (auto& [name, input, expected] : cases) {
+        SCOPED_TRACE(name);
+        if (!input.empty()) input.pop_back();
+        std::string got = run(input);
         if (!got.empty() && got.back() != '\n') got += "\n";
-        if (!update) {
-            EXPECT_EQ(got, c.expected);
-        }
-        updated += "=== " + c.name + "\n" + c.input + "\n---\n" + got;
+        if (!update) { EXPECT_EQ(got, expected); }
+        updated += "=== " + name + "\n" + input + "\n---\n" + got;
     }
     if (update) std::ofstream(path, std::ios::binary) << updated;
 }

@@ -1,4 +1,6 @@
 // The test host on POSIX: the tool is started with fork and execv, its output captured in files.
+// POSIX has none of the Windows program's traits: no console windows, no resources, no locks
+// that keep another program from renaming a file.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,17 +9,15 @@
 
 #include "support/host.hpp"
 #include "support/run_tool.hpp"
+#include "support/windows_program.hpp"
 
 namespace orbi::test {
 
 bool runningOnWindows() { return false; }
 
 void setEnvironment(const std::string& name, const std::optional<std::string>& value) {
-    if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-    } else {
-        unsetenv(name.c_str());
-    }
+    if (value) setenv(name.c_str(), value->c_str(), 1);
+    else unsetenv(name.c_str());
 }
 
 // POSIX names are bytes: a byte that starts no UTF-8 sequence is kept and printed as it is.
@@ -29,29 +29,28 @@ std::string invalidUnitAsUtf8() { return "\xFF"; }
 ToolResult runToolBinary(const std::vector<std::string>& words,
                          const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
     TempFolder capture;
-    auto outPath = capture / "stdout";
-    auto errPath = capture / "stderr";
+    const auto outPath = capture / "stdout", errPath = capture / "stderr";
     std::string tool = options.tool.empty() ? toolPath() : options.tool;
     std::vector<std::string> copy = words;
-    std::vector<char*> argv;
-    argv.push_back(tool.data());
+    std::vector<char*> argv{tool.data()};
     for (auto& w : copy) argv.push_back(w.data());
     argv.push_back(nullptr);
-    pid_t pid = fork();
+    const pid_t pid = fork();
     if (pid == 0) {
         for (const auto& [k, v] : env) setEnvironment(k, v);
         if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(127);
-        if (options.beforeExec && !options.beforeExec()) _exit(126);
         execv(tool.c_str(), argv.data());
         _exit(127);
     }
-    ToolResult r;
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.out = readFile(outPath);
-    r.err = readFile(errPath);
-    return r;
+    return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, readFile(outPath), readFile(errPath)};
+}
+
+std::optional<OwnWindowRun> runToolInOwnWindow(const std::vector<std::string>&) { return std::nullopt; }
+std::optional<ExeResources> readExeResources(const std::string&) { return std::nullopt; }
+std::optional<std::thread> holdFileWhenItAppears(const std::filesystem::path&, std::chrono::milliseconds) {
+    return std::nullopt;
 }
 
 }  // namespace orbi::test

@@ -27,9 +27,7 @@ struct Inode {
     bool dirty = false;         // data written without flush and not synced since
 };
 using Names = std::map<std::string, std::shared_ptr<Inode>>;  // generic path -> file; null: folder
-
-// A create or mkdir (no from), a delete (no to) or a rename.
-struct Op {
+struct Op {  // a create or mkdir (no from), a delete (no to) or a rename
     std::string from, to;
     std::shared_ptr<Inode> node;
 };
@@ -48,18 +46,15 @@ std::string key(const Path& path) {
     while (k.size() > 1 && k.back() == '/') k.pop_back();
     return k;
 }
-
 std::string parentOf(const std::string& k) {
     const std::size_t slash = k.rfind('/');
     return slash == 0 || slash == std::string::npos ? "/" : k.substr(0, slash);
 }
-
 EntryType typeOf(const std::string& k) {
     auto it = disk.current.find(k);
     if (it == disk.current.end()) return k == "/" ? EntryType::Directory : EntryType::Missing;
     return it->second ? EntryType::File : EntryType::Directory;
 }
-
 bool fail(std::string& error, int code) {
     error = std::strerror(code);
     return false;
@@ -69,12 +64,10 @@ bool need(const std::string& k, EntryType want, int otherwise, std::string& erro
     const EntryType type = typeOf(k);
     return type == want || fail(error, type == EntryType::Missing ? ENOENT : otherwise);
 }
-
 // Every mutating operation passes here before it changes anything.
 void step() {
     if (++disk.operations > disk.cut) throw sim::PowerLost{};
 }
-
 void apply(Names& names, const Op& op) {
     std::shared_ptr<Inode> node = op.node;
     if (!op.from.empty()) {
@@ -85,13 +78,11 @@ void apply(Names& names, const Op& op) {
     }
     if (!op.to.empty()) names[op.to] = node;
 }
-
 void record(const Op& op) {
     apply(disk.current, op);
     if (disk.writeThrough) apply(disk.durable, op);
     else disk.pending[parentOf(op.to.empty() ? op.from : op.to)].push_back(op);
 }
-
 // A boot finds an entry only through its folders.
 bool reachable(const Names& names, const std::string& k) {
     for (std::string p = parentOf(k); p != "/"; p = parentOf(p)) {
@@ -106,7 +97,8 @@ bool reachable(const Names& names, const std::string& k) {
 namespace platform {
 
 std::optional<std::string> environmentNarrow(const char* name) {
-    return std::getenv(name) != nullptr ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
 }
 std::optional<Path> environmentPath(const char* name) { return environmentNarrow(name); }
 std::optional<Path> temporaryFolder(std::string&) { return Path("/tmp"); }
@@ -186,8 +178,7 @@ bool syncToDisk(std::span<const Path> paths, std::string& error) {
 bool renameReplace(const Path& from, const Path& to, std::string& error) {
     Lock lock(disk.mutex);
     const std::string f = key(from), t = key(to);
-    if (!need(f, EntryType::File, EISDIR, error)) return false;
-    if (!need(parentOf(t), EntryType::Directory, ENOTDIR, error)) return false;
+    if (!need(f, EntryType::File, EISDIR, error) || !need(parentOf(t), EntryType::Directory, ENOTDIR, error)) return false;
     if (typeOf(t) == EntryType::Directory) return fail(error, EISDIR);
     if (f != t) step(), record({f, t, nullptr});
     return true;
@@ -232,8 +223,7 @@ void putFile(const std::string& path, const std::string& bytes) {
     disk.current[path] = disk.durable[path] = std::make_shared<Inode>(Inode{bytes, bytes});
 }
 
-// Keeping everything not yet durable gives what the program sees.
-Tree currentTree() { return crashState(1); }
+Tree currentTree() { return crashState(1); }  // keeping everything not yet durable
 Tree crashState(unsigned choice, unsigned seed) {
     Lock lock(disk.mutex);
     std::mt19937 random(seed * 1000003u + choice);
@@ -260,9 +250,7 @@ Tree crashState(unsigned choice, unsigned seed) {
 void load(const Tree& tree) {
     Lock lock(disk.mutex);
     disk.current.clear();
-    for (const auto& [k, bytes] : tree) {
-        disk.current[k] = bytes ? std::make_shared<Inode>(Inode{*bytes, *bytes}) : nullptr;
-    }
+    for (const auto& [k, bytes] : tree) disk.current[k] = bytes ? std::make_shared<Inode>(Inode{*bytes, *bytes}) : nullptr;
     disk.durable = disk.current;
     disk.pending.clear();
     disk.operations = 0;

@@ -10,19 +10,14 @@
 
 namespace orbi::sim {
 
-// Generic absolute path ("/a/b") to a file's bytes; nullopt for a folder.
-using Tree = std::map<std::string, std::optional<std::string>>;
-
-// What every mutating call throws once the armed cut is passed.
-struct PowerLost {};
+using Tree = std::map<std::string, std::optional<std::string>>;  // "/a/b" -> bytes; nullopt: folder
+struct PowerLost {};  // thrown by every mutating call once the armed cut is passed
 
 // Empties the file system. With writeThrough, every create, rename, delete and mkdir is durable
 // the moment it is done, as on NTFS, whose renames are written through; file data still is not.
 void reset(bool writeThrough = false);
-// A durable file, with its missing folders.
-void putFile(const std::string& path, const std::string& bytes);
-// What the program sees now.
-Tree currentTree();
+void putFile(const std::string& path, const std::string& bytes);  // durable, with its folders
+Tree currentTree();  // what the program sees now
 // What a boot would find after power is lost now: choice 0 loses everything not durable, 1 keeps
 // it all, any other is a mix seeded by (seed, choice): each unflushed file holds its durable bytes,
 // its new bytes or a prefix of them; each folder operation since the folder's last sync is kept
@@ -30,9 +25,7 @@ Tree currentTree();
 Tree crashState(unsigned choice, unsigned seed = 0);
 // Makes tree the durable state with nothing pending; the count of operations restarts, unarmed.
 void load(const Tree& tree);
-// Mutating operations done since the last load or reset.
-std::size_t operations();
-// Operations up to the cut-th happen; that one's successor and every later one throw PowerLost.
-void arm(std::size_t cut);
+std::size_t operations();  // mutating operations since the last load or reset
+void arm(std::size_t cut);  // operations after the cut-th throw PowerLost
 
 }  // namespace orbi::sim

@@ -1,7 +1,6 @@
-// A fresh temporary folder per test, removed with everything in it afterwards.
+// A fresh temporary folder per test, removed with everything in it afterwards; and whole files.
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,11 +15,8 @@ class TempFolder {
 public:
     TempFolder() {
         std::random_device rd;
-        auto base = std::filesystem::temp_directory_path();
-        for (;;) {
-            path_ = base / ("orbi-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-            if (std::filesystem::create_directory(path_)) break;
-        }
+        do path_ = std::filesystem::temp_directory_path() / ("orbi-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+        while (!std::filesystem::create_directory(path_));
     }
     ~TempFolder() {
         std::error_code ec;
@@ -41,8 +37,7 @@ private:
 
 inline void writeFile(const std::filesystem::path& p, std::string_view bytes) {
     std::filesystem::create_directories(p.parent_path());
-    std::ofstream f(p, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string readFile(const std::filesystem::path& p) {

@@ -25,8 +25,7 @@ struct ExeResources {
     std::string manifest;
     std::map<std::string, std::string> version;  // the version resource's strings, by name
 };
-// Read through the system's own loader, as Explorer's Properties dialog reads them.
-std::optional<ExeResources> readExeResources(const std::string& exePath);
+std::optional<ExeResources> readExeResources(const std::string& exePath);  // as Explorer's Properties read them
 
 // A thread that opens the file without sharing as soon as it appears and keeps it open for
 // `held`, as a virus scanner might; join it after the run.
