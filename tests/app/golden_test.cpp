@@ -22,7 +22,7 @@ std::string expected(const std::string& name) { return readFile(fs::path(ORBI_GO
 
 struct Corpus {
     TempFolder work;
-    fs::path appData = work.path() / platform::pathFromUtf8("App D\xC3\xA4t\xC3\xA4 \xCE\xA9");
+    fs::path appData = work.path() / platform::pathFromUtf8("App D\xC3\xA4t\xC3\xA4");
     fs::path legacy = appData / "Quillmark" / "Orbitrone" / "Presets";
     fs::path root = appData / "Orbi" / "Presets";
     Corpus() {
