@@ -46,16 +46,9 @@ struct Corpus {
 
 // size, SHA-256 and '/'-path of every file below root, in byte order of the paths.
 std::string manifest(const fs::path& root) {
-    std::map<std::string, std::string> lines;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        if (!e.is_regular_file()) continue;
-        const std::u8string rel = fs::relative(e.path(), root).generic_u8string();
-        const std::string bytes = readFile(e.path());
-        const std::string hex = sha256Hex({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
-        lines[std::string(rel.begin(), rel.end())] = std::to_string(bytes.size()) + " " + hex + " ";
-    }
     std::string out;
-    for (const auto& [path, line] : lines) out += line + path + "\n";
+    for (const auto& [path, bytes] : filesUnder(root))
+        out += std::to_string(bytes.size()) + " " + sha256Hex({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}) + " " + path + "\n";
     return out;
 }
 
@@ -138,14 +131,6 @@ TEST(Golden, ListingAndRunsInTheProcess) {
     EXPECT_EQ(listed, (std::vector<std::string>{"Wide Lead|Leads|leads|wide", "Glass Pad|Pads|pads|glass",
                                                 "Something Else||pads|pad-1", "Init||pads|unnamed", "lonely||uncategorized|mine"}));
     for (const fs::path& empty : {fs::path(), c.work / "nothing", c.legacy}) EXPECT_TRUE(listUserPresets(empty).presets.empty());
-    for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
-             {"glass.json", ""}, {"other.json", "An instance of vexa.synth, not Orbitrone"},
-             {"notes.txt", "Neither a JSON document nor a zip archive"},
-             {"section.json", "Only a whole instrument loads here, not filter"}}) {
-        DiagnosticList d;
-        EXPECT_EQ(readPresetPackageFile(c.root / "orbitrone/pads" / file, d).has_value(), reason.empty()) << file;
-        EXPECT_EQ(firstError(d).value_or(""), reason) << file;
-    }
 
     const fs::path other = c.work / "other";
     fs::copy(c.root, other, fs::copy_options::recursive);
@@ -157,11 +142,9 @@ TEST(Golden, ListingAndRunsInTheProcess) {
     for (int run = 0; run < 2; ++run) {
         std::string seen;
         const auto ahead = runMigration(c.legacy, c.root, [&](const std::string& line) { seen += line; }, {{4, 3, 1}});
-        const auto oneByOne = runMigration(c.legacy, other, {}, {{1, 1}});
         EXPECT_EQ(c.normalized(seen), expected("first.err"));
-        EXPECT_EQ(outcomes(ahead), outcomes(oneByOne));
-        const auto migrated = std::count_if(ahead.begin(), ahead.end(), [](auto& e) { return e.status == MigrationStatus::migrated; });
-        EXPECT_EQ(migrated, run == 0 ? 31 : 1);
+        EXPECT_EQ(outcomes(ahead), outcomes(runMigration(c.legacy, other, {}, {{1, 1}})));
+        EXPECT_EQ(std::count_if(ahead.begin(), ahead.end(), [](auto& e) { return e.status == MigrationStatus::migrated; }), run == 0 ? 31 : 1);
         EXPECT_EQ(manifest(c.root), expected("manifest"));
         EXPECT_EQ(manifest(other), expected("manifest"));
         // The rerun migrates one preset whose file went missing, beside 40 kept.

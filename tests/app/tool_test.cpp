@@ -2,7 +2,7 @@
 // pure pieces (slugs, unique ids, the command line, report file names) as tables.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 #include <tuple>
 
 #include "app/app_messages.hpp"
@@ -18,13 +18,14 @@ namespace {
 namespace fs = std::filesystem;
 namespace pf = platform;
 using Env = std::map<std::string, std::optional<std::string>>;
+const Env kNoUserFolder{{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}};
 
 TEST(Tool, UsageErrorsAndNoPresetRoot) {
     TempFolder root;
     const std::string usage(app_messages::kUsageLine), noRoot(app_messages::kNoPresetRoot);
     const std::vector<std::pair<std::vector<std::string>, Env>> runs{
         {{"-h"}, {}}, {{"--to"}, {}}, {{"--from", "x", "--to"}, {}}, {{"--to", (root / "r").string(), "extra"}, {}},
-        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}}},
+        {{}, kNoUserFolder},
         // APPDATA set but empty names no preset root either, and wins over the per-user folder.
         {{}, {{"APPDATA", ""}, {"XDG_DATA_HOME", root.path().string()}}}};
     for (const auto& [words, env] : runs) {
@@ -39,24 +40,22 @@ TEST(Tool, UsageErrorsAndNoPresetRoot) {
 TEST(Tool, FoldersFromTheStandInsForAppData) {
     ORBI_SKIP_ON_WINDOWS(kNeedsPosixFolders);
     TempFolder a;
-    const std::string none = "\n\nNo old presets found.\n";
-    const std::string base = (a / "").string(), share = (a / ".local/share/").string();
-    const std::vector<std::tuple<std::vector<std::string>, Env, std::string>> runs{
-        {{}, {{"APPDATA", base}, {"XDG_DATA_HOME", "/nowhere"}}, "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "Orbi/Presets/orbitrone"},
-        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", base}}, "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "Orbi/Presets/orbitrone"},
-        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", a.path().string()}},
-         "From " + share + "Quillmark/Orbitrone/Presets\nTo   " + share + "Orbi/Presets/orbitrone"},
+    const std::string base = (a / "").string(), share = (a / ".local/share/").string(), old = "Quillmark/Orbitrone/Presets";
+    Env tmpOnly = kNoUserFolder;
+    tmpOnly["TMPDIR"] = base;
+    // words, environment, the folders the run reports
+    const std::vector<std::tuple<std::vector<std::string>, Env, std::string, std::string>> runs{
+        {{}, {{"APPDATA", base}, {"XDG_DATA_HOME", "/nowhere"}}, base + old, base + "Orbi/Presets"},
+        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", base}}, base + old, base + "Orbi/Presets"},
+        {{}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", a.path().string()}}, share + old, share + "Orbi/Presets"},
         // With no per-user folder at all, the old presets are looked for below the temporary folder.
-        {{"--to", base + "root"}, {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}, {"TMPDIR", base}},
-         "From " + base + "Quillmark/Orbitrone/Presets\nTo   " + base + "root/orbitrone"},
+        {{"--to", base + "root"}, tmpOnly, base + old, base + "root"},
         // The last --to and --from win.
-        {{"--to", "/x", "--from", "/nope", "--to", base + "root", "--from", base + "old"},
-         {{"APPDATA", std::nullopt}, {"XDG_DATA_HOME", std::nullopt}, {"HOME", std::nullopt}},
-         "From " + base + "old\nTo   " + base + "root/orbitrone"}};
-    for (const auto& [words, env, header] : runs) {
+        {{"--to", "/x", "--from", "/nope", "--to", base + "root", "--from", base + "old"}, kNoUserFolder, base + "old", base + "root"}};
+    for (const auto& [words, env, from, to] : runs) {
         const ToolResult r = runToolBinary(words, env);
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, header + none);
+        EXPECT_EQ(r.out, "From " + from + "\nTo   " + to + "/orbitrone\n\nNo old presets found.\n");
         EXPECT_EQ(r.err, "");
     }
     EXPECT_FALSE(fs::exists(a / "root"));
@@ -74,33 +73,24 @@ TEST(Tool, NamesWindowsWouldReinterpretEndAsReportLines) {
     TempFolder t;
     const fs::path legacy = t / "old", plugin = t / "root/orbitrone";
     std::string report;
-    std::vector<std::string> all, kept;
-    int failed = 0;
+    std::set<std::string> all, kept, files;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto& [name, category, refused] = rows[i];
         const std::string file = "p" + std::to_string(i + 10) + ".obpreset", bank = presetSlug(category), id = presetSlug(name);
         writeFile(legacy / file, std::string(R"({"version":6,"name":")") + name + R"(","tags":{"category":")" + category + "\"}}");
-        all.push_back(bank + "/" + id + ".json");
-        if (refused == ' ') kept.push_back(all.back());
+        if (refused == ' ') kept.insert(bank + "/" + id + ".json");
+        all.insert(bank + "/" + id + ".json");
         const fs::path at = refused == 'b' ? plugin / pf::pathFromUtf8(bank) : plugin / pf::pathFromUtf8(bank) / pf::pathFromUtf8(id + ".json");
-        failed += refused != ' ' ? 1 : 0;
         report += refused != ' ' ? "  failed    " + file + "  (" + pf::pathToUtf8(at) + ": " + pf::systemErrorText(123) + ")\n"
                                  : "  migrated  " + std::string(name) + "  (user:" + bank + "/" + id + ")\n";  // 123: invalid name
     }
     const ToolResult r = runToolBinary({"--from", pf::pathToUtf8(legacy), "--to", pf::pathToUtf8(t / "root")});
-    std::vector<std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(plugin)) {
-        const std::u8string rel = fs::relative(e.path(), plugin).generic_u8string();
-        if (e.is_regular_file()) files.emplace_back(rel.begin(), rel.end());
-    }
-    std::vector<std::string>& want = runningOnWindows() ? kept : all;
-    std::sort(files.begin(), files.end());
-    std::sort(want.begin(), want.end());
-    EXPECT_EQ(files, want) << "no temporary file stays";
+    for (const auto& [rel, bytes] : filesUnder(plugin)) files.insert(rel);
+    EXPECT_EQ(files, runningOnWindows() ? kept : all) << "no temporary file stays";
     EXPECT_EQ(r.status, runningOnWindows() ? 1 : 0) << r.err;
     if (!runningOnWindows()) return;
     EXPECT_EQ(r.out, "From " + pf::pathToUtf8(legacy) + "\nTo   " + pf::pathToUtf8(plugin) + "\n\n" + report + "\n" +
-                         std::to_string(rows.size() - failed) + " migrated, " + std::to_string(failed) + " failed, 0 kept.\n");
+                         std::to_string(kept.size()) + " migrated, " + std::to_string(rows.size() - kept.size()) + " failed, 0 kept.\n");
 }
 
 TEST(Frame, SlugsBanksAndUniqueIds) {

@@ -30,10 +30,9 @@ ToolResult runToolBinary(const std::vector<std::string>& words,
                          const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
     TempFolder capture;
     const auto outPath = capture / "stdout", errPath = capture / "stderr";
-    std::string tool = options.tool.empty() ? toolPath() : options.tool;
-    std::vector<std::string> copy = words;
-    std::vector<char*> argv{tool.data()};
-    for (auto& w : copy) argv.push_back(w.data());
+    const std::string tool = options.tool.empty() ? toolPath() : options.tool;
+    std::vector<char*> argv{const_cast<char*>(tool.c_str())};  // execv takes char*, never writes
+    for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
@@ -49,8 +48,6 @@ ToolResult runToolBinary(const std::vector<std::string>& words,
 
 std::optional<OwnWindowRun> runToolInOwnWindow(const std::vector<std::string>&) { return std::nullopt; }
 std::optional<ExeResources> readExeResources(const std::string&) { return std::nullopt; }
-std::optional<std::thread> holdFileWhenItAppears(const std::filesystem::path&, std::chrono::milliseconds) {
-    return std::nullopt;
-}
+std::optional<std::thread> holdFileWhenItAppears(const std::filesystem::path&, std::chrono::milliseconds) { return std::nullopt; }
 
 }  // namespace orbi::test

@@ -55,10 +55,7 @@ EntryType typeOf(const std::string& k) {
     if (it == disk.current.end()) return k == "/" ? EntryType::Directory : EntryType::Missing;
     return it->second ? EntryType::File : EntryType::Directory;
 }
-bool fail(std::string& error, int code) {
-    error = std::strerror(code);
-    return false;
-}
+bool fail(std::string& error, int code) { error = std::strerror(code); return false; }
 // True when k is of the type wanted; else false with the system's error: missing, or otherwise.
 bool need(const std::string& k, EntryType want, int otherwise, std::string& error) {
     const EntryType type = typeOf(k);
@@ -114,10 +111,7 @@ void prepareStandardStreams() {}
 bool ownsConsoleWindow() { return false; }
 void keepFreedMemoryForReuse() {}
 
-EntryType entryType(const Path& path) {
-    Lock lock(disk.mutex);
-    return typeOf(key(path));
-}
+EntryType entryType(const Path& path) { Lock lock(disk.mutex); return typeOf(key(path)); }
 bool isDirectory(const Path& path) { return entryType(path) == EntryType::Directory; }
 
 bool listFolder(const Path& folder, std::vector<FolderEntry>& out, std::string& error) {
@@ -157,9 +151,8 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
 
 bool syncToDisk(std::span<const Path> paths, std::string& error) {
     Lock lock(disk.mutex);
-    for (const Path& path : paths) {
+    for (const Path& path : paths)
         if (typeOf(key(path)) == EntryType::Missing) return fail(error, ENOENT);
-    }
     step();
     for (const Path& path : paths) {
         const std::string k = key(path);
@@ -228,11 +221,9 @@ Tree crashState(unsigned choice, unsigned seed) {
     Lock lock(disk.mutex);
     std::mt19937 random(seed * 1000003u + choice);
     Names names = disk.durable;
-    for (const auto& [folder, ops] : disk.pending) {
-        for (const Op& op : ops) {
+    for (const auto& [folder, ops] : disk.pending)
+        for (const Op& op : ops)
             if (choice == 1 || (choice > 1 && random() % 2 == 0)) apply(names, op);
-        }
-    }
     Tree tree;
     for (const auto& [k, node] : names) {
         if (!reachable(names, k)) continue;
@@ -240,9 +231,7 @@ Tree crashState(unsigned choice, unsigned seed) {
         if (!node) continue;
         // Unflushed bytes: the durable ones, the new ones whole, or the new ones cut short.
         const unsigned pick = !node->dirty ? 0 : choice < 2 ? choice : random() % 3;
-        tree[k] = pick == 0   ? node->durable
-                  : pick == 1 ? node->data
-                              : node->data.substr(0, random() % (node->data.size() + 1));
+        tree[k] = pick == 0 ? node->durable : pick == 1 ? node->data : node->data.substr(0, random() % (node->data.size() + 1));
     }
     return tree;
 }
@@ -257,14 +246,8 @@ void load(const Tree& tree) {
     disk.cut = SIZE_MAX;
 }
 
-std::size_t operations() {
-    Lock lock(disk.mutex);
-    return disk.operations;
-}
-void arm(std::size_t cut) {
-    Lock lock(disk.mutex);
-    disk.cut = cut;
-}
+std::size_t operations() { Lock lock(disk.mutex); return disk.operations; }
+void arm(std::size_t cut) { Lock lock(disk.mutex); disk.cut = cut; }
 
 }  // namespace sim
 }  // namespace orbi

@@ -7,7 +7,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace orbi::test {
 
@@ -46,12 +45,13 @@ inline std::string readFile(const std::filesystem::path& p) {
 }
 
 // Every regular file below root (links not followed) with its bytes, keyed by its path relative
-// to root; empty when root does not exist.
+// to root in UTF-8 with '/' between the parts (so in byte order); empty when root does not exist.
 inline std::map<std::string, std::string> filesUnder(const std::filesystem::path& root) {
     std::map<std::string, std::string> files;
     if (!std::filesystem::exists(root)) return files;
     for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) files[std::filesystem::relative(e.path(), root).string()] = readFile(e.path());
+        const std::u8string rel = std::filesystem::relative(e.path(), root).generic_u8string();
+        if (e.is_regular_file()) files[std::string(rel.begin(), rel.end())] = readFile(e.path());
     }
     return files;
 }
