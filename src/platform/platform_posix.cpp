@@ -247,6 +247,8 @@ void keepFreedMemoryForReuse() {
 #if defined(__GLIBC__)
     (void)::mallopt(M_MMAP_THRESHOLD, 32 << 20);
     (void)::mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    // One pool for every thread: each reader thread would otherwise keep freed blocks of its own.
+    (void)::mallopt(M_ARENA_MAX, 1);
 #endif
 }
 
