@@ -48,8 +48,9 @@ std::wstring widen(std::string_view text, UINT codePage) {
     return out;
 }
 
-// Converts UTF-16 to UTF-8. A lone surrogate becomes U+FFFD, never an error.
-std::string narrowUtf8(std::wstring_view text) {
+// Converts UTF-16 to `codePage` (UTF-8 by default). A lone surrogate becomes U+FFFD, and in a
+// code page a character it lacks becomes its default character, never an error.
+std::string narrowUtf8(std::wstring_view text, UINT codePage = CP_UTF8) {
     std::string out;
     while (!text.empty()) {
         std::size_t n = text.size();
@@ -58,11 +59,11 @@ std::string narrowUtf8(std::wstring_view text) {
             if (text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;  // keep a surrogate pair whole
         }
         const int inLength = static_cast<int>(n);
-        const int outLength = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
+        const int outLength = ::WideCharToMultiByte(codePage, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
         if (outLength > 0) {
             const std::size_t at = out.size();
             out.resize(at + static_cast<std::size_t>(outLength));
-            ::WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, out.data() + at, outLength, nullptr, nullptr);
+            ::WideCharToMultiByte(codePage, 0, text.data(), inLength, out.data() + at, outLength, nullptr, nullptr);
         }
         text.remove_prefix(n);
     }
@@ -201,21 +202,13 @@ bool refuseUnreachable(const Path& path, std::string& error) {
 
 // --- environment -----------------------------------------------------------------------------
 
+// The narrow form is made here from the wide one, in the code page the narrow file names use:
+// what the system's own narrow call gives, without relying on its length arithmetic, which
+// Wine gets wrong for multi-byte code pages such as the UTF-8 one the manifest asks for.
 std::optional<std::string> environmentNarrow(const char* name) {
-    std::string value(64, '\0');
-    for (;;) {
-        ::SetLastError(ERROR_SUCCESS);
-        const DWORD n = ::GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
-        if (n == 0) {
-            if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-            return std::string();
-        }
-        if (n < value.size()) {
-            value.resize(n);
-            return value;
-        }
-        value.resize(n);  // n counts the terminating zero when the buffer was too small
-    }
+    std::optional<Path> wide = environmentPath(name);
+    if (!wide) return std::nullopt;
+    return narrowUtf8(wide->native(), narrowFileCodePage());
 }
 
 std::optional<Path> environmentPath(const char* name) {

@@ -22,7 +22,9 @@ std::string expected(const std::string& name) { return readFile(fs::path(ORBI_GO
 
 struct Corpus {
     TempFolder work;
-    fs::path appData = work.path() / platform::pathFromUtf8("App D\xC3\xA4t\xC3\xA4");
+    // The old presets' folder comes from APPDATA's narrow form: on Windows the manifest's UTF-8
+    // code page is what keeps the Omega.
+    fs::path appData = work.path() / platform::pathFromUtf8("App D\xC3\xA4t\xC3\xA4 \xCE\xA9");
     fs::path legacy = appData / "Quillmark" / "Orbitrone" / "Presets";
     fs::path root = appData / "Orbi" / "Presets";
     Corpus() {
