@@ -3,11 +3,14 @@
 // zipfile as controls both ways.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <new>
+#include <set>
 #include <sstream>
 
 #include "archive/archive_messages.hpp"
@@ -80,7 +83,7 @@ TEST(ZipReader, ArchiveFaultsAndLimits) {
         std::size_t flip = 0;
         std::istringstream lines(input);
         for (std::string key, value; lines >> key >> value;) {
-            const auto n = static_cast<std::uint32_t>(value.starts_with("0x") || std::isdigit(value[0]) ? std::stoull(value, nullptr, 0) : 0);
+            const auto n = static_cast<std::uint32_t>(value.starts_with("0x") || std::isdigit(static_cast<unsigned char>(value[0])) ? std::stoull(value, nullptr, 0) : 0);
             const auto n16 = static_cast<std::uint16_t>(n);
             const std::map<std::string, std::function<void()>> set = {
                 {"bytes", [&] { bytes = test::fromHex(value); }}, {"comment", [&] { a.comment = test::textOf(test::fromHex(value)); }},
@@ -92,8 +95,9 @@ TEST(ZipReader, ArchiveFaultsAndLimits) {
                 {"maxTotalSize", [&] { limits.maxTotalSize = n; }}};
             if (set.contains(key)) { set.at(key)(); continue; }
             const std::string field = key.substr(key.rfind('.') + 1);
-            for (RawEntry& e : a.entries)
-                if (e.name + "." + field == key) (field == "packedSize" ? e.packedSize : field == "unpackedSize" ? e.unpackedSize : e.localOffset.emplace()) = n;
+            const auto e = std::find_if(a.entries.begin(), a.entries.end(), [&](const RawEntry& x) { return x.name + "." + field == key; });
+            if (e == a.entries.end() || !std::set<std::string>{"packedSize", "unpackedSize", "localOffset"}.contains(field)) ADD_FAILURE() << "unknown change " << key;
+            else (field == "packedSize" ? e->packedSize : field == "unpackedSize" ? e->unpackedSize : e->localOffset.emplace()) = n;
         }
         if (!bytes) bytes = test::buildZip(a);
         if (flip) (*bytes)[bytes->size() - flip] ^= 0xFF;
