@@ -1,7 +1,11 @@
 // Fuzzes applying a package: any bytes are read as a package (zip archive or bare JSON) and its
 // instance document applied, with and without sections allowed. The answer must be consistent:
-// nothing only with an error said, and a preset whose carried audio and references agree.
+// nothing only with an error said, and a preset whose carried audio and references agree. Its
+// document, read as an instance and as a clip, must write the same text once written and reread.
 #include "convert/apply_instance.hpp"
+#include "documents/clip_document.hpp"
+#include "documents/instance_document.hpp"
+#include "json/json_writer.hpp"
 #include "library/package.hpp"
 #include "support/fuzz_check.hpp"
 
@@ -12,6 +16,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", orbi::ZipLimits{}, packageDiagnostics);
     if (package.has_value() == orbi::firstError(packageDiagnostics).has_value()) fail("a package and an error, or neither");
     if (!package) return 0;
+    orbi::fuzz::checkWritingIsAFixedPoint(package->document, "an instance", [](const orbi::JsonValue& value) -> std::optional<std::string> {
+        orbi::DiagnosticList diagnostics;
+        auto instance = orbi::readInstanceDocument(value, diagnostics);
+        if (!instance) return std::nullopt;
+        return orbi::writeDocument(orbi::writeInstanceDocument(*instance));
+    });
+    orbi::fuzz::checkWritingIsAFixedPoint(package->document, "a clip", [](const orbi::JsonValue& value) -> std::optional<std::string> {
+        orbi::DiagnosticList diagnostics;
+        auto clip = orbi::readClipDocument(value, diagnostics);
+        for (const orbi::Diagnostic& d : diagnostics)  // only the envelope can reject a clip
+            if (clip && d.severity == orbi::Severity::Error) fail("error finding in a clip that was read", d.code, d.path);
+        if (!clip) return std::nullopt;
+        return orbi::writeDocument(orbi::writeClipDocument(*clip));
+    });
     for (bool allowSections : {false, true}) {
         orbi::DiagnosticList diagnostics;
         orbi::ApplySideRecord side;

@@ -2,16 +2,58 @@
 // bare document, converted, written as a package, read back and applied, and that preset converted
 // and applied once more. Whatever a first trip loses is lost for good, so from the second trip on
 // the package bytes must not change, and every package written must read back without an error.
+// On the way: a bundle that gives no preset has an error to show for it, carries only files of its
+// two folders, and reads the same without them; the version always ends at 6; and the strict
+// parser accepts exactly the texts nlohmann's acceptor accepts, less those holding a zero byte or
+// nested deeper than the limit.
+#include <nlohmann/json.hpp>
+
 #include "convert/apply_instance.hpp"
 #include "convert/convert_legacy.hpp"
 #include "legacy/legacy_bundle.hpp"
 #include "legacy/legacy_document.hpp"
+#include "legacy/legacy_json.hpp"
 #include "library/package.hpp"
 #include "support/fuzz_check.hpp"
 
 using orbi::fuzz::fail;
 
 namespace {
+
+// Deepest nesting of an accepted JSON text (brackets inside strings do not count).
+std::size_t nesting(std::string_view text) {
+    std::size_t depth = 0, deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString && c == '\\') ++i;
+        else if (c == '"') inString = !inString;
+        else if (!inString && (c == '[' || c == '{')) deepest = std::max(deepest, ++depth);
+        else if (!inString && (c == ']' || c == '}')) --depth;
+    }
+    return deepest;
+}
+
+void checkBundle(std::span<const std::uint8_t> bytes, const std::optional<orbi::LegacyPreset>& preset, const orbi::DiagnosticList& diagnostics) {
+    orbi::DiagnosticList documentOnlyDiagnostics;
+    auto documentOnly = orbi::readLegacyBundle(bytes, orbi::BundleFiles::skip, documentOnlyDiagnostics);
+    if (preset.has_value() != documentOnly.has_value()) fail("the document-only read differs in result");
+    if (orbi::firstError(diagnostics) != orbi::firstError(documentOnlyDiagnostics)) fail("the document-only read differs in error");
+    if (preset.has_value() == orbi::firstError(diagnostics).has_value()) fail("a preset and an error, or neither");
+    if (!preset) return;
+    if (!documentOnly->bundleFiles.empty()) fail("the document-only read carried files");
+    documentOnly->bundleFiles = preset->bundleFiles;
+    if (!(*documentOnly == *preset)) fail("the document-only read differs in the preset");
+    for (const auto& [name, bytes] : preset->bundleFiles)
+        if (!name.starts_with("wavetables/") && !name.starts_with("samples/")) fail("carried a file of another folder");
+}
+
+void checkStrictParser(std::span<const std::uint8_t> bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const bool parsed = orbi::legacy::parseStrict(bytes).has_value();
+    const bool accepted = text.find('\0') == std::string_view::npos && nlohmann::json::accept(text) && nesting(text) <= orbi::kMaxLegacyNesting;
+    if (parsed != accepted) fail(parsed ? "parsed a text nlohmann refuses" : "refused a text nlohmann accepts");
+}
 
 std::vector<std::uint8_t> convertAndWrite(const orbi::LegacyPreset& preset) {
     orbi::InstanceDocument instance;
@@ -38,7 +80,11 @@ orbi::LegacyPreset readAndApply(const std::vector<std::uint8_t>& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
     orbi::DiagnosticList diagnostics;
-    const auto preset = orbi::isZipSignature(bytes) ? orbi::readLegacyBundle(bytes, diagnostics) : orbi::readLegacyDocument(bytes);
+    const bool bundle = orbi::isZipSignature(bytes);
+    const auto preset = bundle ? orbi::readLegacyBundle(bytes, diagnostics) : orbi::readLegacyDocument(bytes);
+    if (bundle) checkBundle(bytes, preset, diagnostics);
+    checkStrictParser(bytes);
+    if (preset && preset->version != 6) fail("version is not 6 after reading");
     if (!preset) return 0;
     const std::vector<std::uint8_t> second = convertAndWrite(readAndApply(convertAndWrite(*preset)));
     const std::vector<std::uint8_t> third = convertAndWrite(readAndApply(second));

@@ -1,10 +1,11 @@
 // How a fuzz target's own check fails (which promise broke on standard error, then abort, which
-// libFuzzer keeps the input of), and the read-write-reread check of the document fuzzers.
+// libFuzzer keeps the input of), and the read-write-reread check of documents.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "json/json_parser.hpp"
@@ -16,21 +17,18 @@ namespace orbi::fuzz {
     std::abort();
 }
 
-// Input that parses as JSON and reads as the document is written; that text must parse, read
-// again, and write to the very same text. rewrite(const JsonValue&, bool& read) reads the
-// document from the value, sets read, and answers its written text; documentName names it.
+// A document read from `value` is written; that text must parse, read again, and write to the
+// very same text. rewrite(const JsonValue&) answers the written text, or nothing when unread.
 template <typename Rewrite>
-void checkWritingIsAFixedPoint(const std::uint8_t* data, std::size_t size, const char* documentName, Rewrite rewrite) {
-    JsonValue value, again;
+void checkWritingIsAFixedPoint(const JsonValue& value, const char* documentName, Rewrite rewrite) {
+    const std::optional<std::string> first = rewrite(value);
+    if (!first) return;
+    JsonValue again;
     std::string reason;
-    bool read = false;
-    if (!parseJson(std::string_view(reinterpret_cast<const char*>(data), size), value, reason)) return;
-    const std::string first = rewrite(value, read);
-    if (!read) return;
-    if (!parseJson(first, again, reason)) fail("written text does not parse", first, reason);
-    const std::string second = rewrite(again, read);
-    if (!read) fail(("written text does not read as " + std::string(documentName)).c_str(), first, second);
-    if (first != second) fail("writing is not a fixed point", first, second);
+    if (!parseJson(*first, again, reason)) fail("written text does not parse", *first, reason);
+    const std::optional<std::string> second = rewrite(again);
+    if (!second) fail(("written text does not read as " + std::string(documentName)).c_str(), *first);
+    if (*first != *second) fail("writing is not a fixed point", *first, *second);
 }
 
 }  // namespace orbi::fuzz
