@@ -139,6 +139,14 @@ TEST(Convert, TheMotifBecomesTheAuditionClip) {
     EXPECT_EQ(findMember(convertPreset(preset, "motif").package.document, "audition"), nullptr);
 }
 
+// Converting into an instance that holds a state already replaces every member conversion writes.
+TEST(Convert, IntoAnInstanceThatHoldsAStateReplacesWhatConversionWrites) {
+    Converted reused = convertPreset(readLegacyDocument(R"({"name": "R", "version": 6, "script": "x", "macroNames": ["", "B"],
+        "modRoutings": [{"source": "lfo1", "target": "filt_cutoff", "depth": 0.5}]})"), "r");
+    convertLegacyPreset(reused.instance, reused.package, LegacyPreset{}, "r", reused.diagnostics);
+    EXPECT_EQ(writeCompact(reused.package.document), writeCompact(convertPreset(LegacyPreset{}, "r").package.document));
+}
+
 // The package of a converted preset, written.
 std::vector<std::uint8_t> packageBytes(const LegacyPreset& preset, DiagnosticList& diagnostics) {
     const Converted converted = convertPreset(preset, "round-trip");
