@@ -14,7 +14,7 @@
 #include <functional>
 #include <random>
 
-#include "support/run_tool.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {

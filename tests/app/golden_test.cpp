@@ -10,7 +10,6 @@
 #include "app/target_listing.hpp"
 #include "archive/sha256.hpp"
 #include "support/host.hpp"
-#include "support/run_tool.hpp"
 
 namespace orbi::test {
 namespace {

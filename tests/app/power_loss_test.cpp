@@ -13,7 +13,6 @@
 #include "app/migration.hpp"
 #include "support/host.hpp"
 #include "support/sim_platform.hpp"
-#include "support/temp_folder.hpp"
 
 namespace orbi::test {
 namespace {
@@ -24,9 +23,8 @@ const std::string kLegacy = "/legacy", kRoot = "/target";
 // The files and folders below root; temporary files only when asked for.
 sim::Tree under(const sim::Tree& tree, const std::string& root, bool temporary) {
     sim::Tree out;
-    for (const auto& [path, bytes] : tree) {
+    for (const auto& [path, bytes] : tree)
         if (path.starts_with(root + "/") && (temporary || !path.ends_with(".tmp"))) out.emplace(path, bytes);
-    }
     return out;
 }
 
@@ -37,7 +35,6 @@ std::size_t hashOf(const sim::Tree& tree) {
     for (const auto& [path, bytes] : tree) all += path + '\0' + (path.ends_with(".tmp") ? "" : bytes.value_or("/")) + '\0';
     return std::hash<std::string>{}(all);
 }
-
 std::vector<MigrationEntry> run(const std::string& legacy = kLegacy) {
     return runMigration(legacy, kRoot, {}, MigrationOptions{OrderedLimits{2, 4, std::size_t{16} << 20}});
 }

@@ -10,7 +10,6 @@
 #include "app/preset_names.hpp"
 #include "app/report.hpp"
 #include "support/host.hpp"
-#include "support/run_tool.hpp"
 
 namespace orbi::test {
 namespace {

@@ -6,9 +6,7 @@
 
 #include "app/tool.hpp"
 #include "platform/platform.hpp"
-#include "support/run_tool.hpp"
-#include "support/temp_folder.hpp"
-#include "support/windows_program.hpp"
+#include "support/host.hpp"
 
 namespace orbi::test {
 namespace {

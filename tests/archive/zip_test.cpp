@@ -18,7 +18,6 @@
 #include "archive/zip_writer.hpp"
 #include "support/case_file.hpp"
 #include "support/host.hpp"
-#include "support/temp_folder.hpp"
 #include "support/zip_builder.hpp"
 
 namespace orbi {

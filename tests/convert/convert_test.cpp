@@ -18,19 +18,9 @@
 #include "legacy/legacy_document.hpp"
 #include "legacy/preset_text.hpp"
 #include "support/host.hpp"
-#include "support/temp_folder.hpp"
 
 namespace orbi::test {
 namespace {
-
-std::string findings(const DiagnosticList& list) {
-    std::string out;
-    for (const Diagnostic& d : list) {
-        const char* severity = d.severity == Severity::Note ? "N " : d.severity == Severity::Warning ? "W " : "E ";
-        out += severity + d.code + " " + d.path + " | " + d.message + "\n";
-    }
-    return out;
-}
 
 struct Converted {
     InstanceDocument instance;

@@ -15,15 +15,6 @@ namespace orbi::test {
 namespace {
 
 // One finding per line as "<N|W|E> code path | message", each line after `indent`.
-std::string findings(const DiagnosticList& list, const std::string& indent = "") {
-    std::string out;
-    for (const Diagnostic& d : list) {
-        const char* severity = d.severity == Severity::Note ? "N " : d.severity == Severity::Warning ? "W " : "E ";
-        out += indent + severity + d.code + " " + d.path + " | " + d.message + "\n";
-    }
-    return out;
-}
-
 JsonValue parse(std::string_view text) {
     JsonValue value;
     std::string reason;

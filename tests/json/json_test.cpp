@@ -15,7 +15,6 @@
 #include "json/json_writer.hpp"
 #include "support/case_file.hpp"
 #include "support/host.hpp"
-#include "support/temp_folder.hpp"
 
 namespace orbi {
 namespace {

@@ -10,7 +10,6 @@
 #include "legacy/preset_text.hpp"
 #include "support/case_file.hpp"
 #include "support/host.hpp"
-#include "support/temp_folder.hpp"
 #include "support/zip_builder.hpp"
 
 namespace orbi::test {

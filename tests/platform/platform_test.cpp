@@ -10,7 +10,6 @@
 
 #include "platform/platform.hpp"
 #include "support/host.hpp"
-#include "support/temp_folder.hpp"
 
 namespace orbi {
 namespace {

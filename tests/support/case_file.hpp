@@ -1,6 +1,7 @@
 // Tables of cases kept as text files. "=== <name>" opens a case; its lines up to "---" are the
 // input, the lines after it the expected output; lines before the first case are comments. With
 // ORBI_UPDATE_CASES set, the outputs the code gives are written back, to be reviewed in the diff.
+// Findings are shown one a line: severity letter, code, path, "|", message.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +15,18 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/diagnostics.hpp"
+
 namespace orbi::test {
+
+inline std::string findings(const DiagnosticList& list, const std::string& indent = "") {
+    std::string out;
+    for (const Diagnostic& d : list) {
+        out += indent + (d.severity == Severity::Note ? "N " : d.severity == Severity::Warning ? "W " : "E ") + d.code + " " +
+               d.path + " | " + d.message + "\n";
+    }
+    return out;
+}
 
 inline void checkCaseFile(const std::string& path, const std::function<std::string(const std::string&)>& run) {
     std::ifstream in(path, std::ios::binary);

@@ -1,13 +1,22 @@
 // What differs between the systems the tests run on, asked at run time so that one test source
-// serves Linux and Windows (under Wine). A test that needs what one system lacks skips there and
-// says why.
+// serves Linux and Windows (under Wine); a test that needs what one system lacks skips there and
+// says why. Running the built tool as a user would (ORBI_TOOL names it; fork/exec, or
+// CreateProcessW), and what only the Windows program has: a console window of its own, resources
+// in the .exe, files held open by another program (elsewhere these answer nothing).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_folder.hpp"
 
 namespace orbi::test {
 
@@ -25,12 +34,44 @@ std::string invalidUnitAsUtf8();
 // Linux programs.
 inline constexpr const char* kNeedsPython = "needs Python 3 as an independent oracle; not available inside Wine";
 inline constexpr const char* kNeedsZipTools = "needs Info-ZIP's zip and unzip; not available inside Wine";
-inline constexpr const char* kNeedsShell = "needs a POSIX shell and coreutils (sha256sum); not available inside Wine";
 inline constexpr const char* kNeedsSymlinks =
     "needs symbolic links made by the test; Wine shows links as what they point to and cannot make them";
 inline constexpr const char* kNeedsPosixFolders =
     "checks the POSIX stand-ins for APPDATA (XDG_DATA_HOME, HOME); Windows has APPDATA itself";
-inline constexpr const char* kNeedsPosixPermissions = "needs POSIX file modes to make a folder unwritable; Windows ignores them";
+
+struct ToolResult {
+    int status = -1;
+    std::string out, err;
+};
+inline std::string toolPath() { return std::getenv("ORBI_TOOL") != nullptr ? std::getenv("ORBI_TOOL") : ""; }
+
+struct RunOptions {
+    std::string tool;  // the binary to start (a wrapper such as timeout); empty means toolPath()
+};
+
+// words: UTF-8. env: variables to set (a nullopt value unsets it). Everything else is inherited.
+ToolResult runToolBinary(const std::vector<std::string>& words,
+                         const std::map<std::string, std::optional<std::string>>& env = {},
+                         const RunOptions& options = {});
+
+struct OwnWindowRun {
+    bool waitedForEnter = false;  // still running well after its work, until a line was given
+    int status = -1;              // once the line was given
+};
+// Starts the tool as Explorer does on a double-click: in a new console window of its own, its
+// output on a character device as a console is; its input is a pipe, given one line once the
+// tool has been seen waiting (or has ended).
+std::optional<OwnWindowRun> runToolInOwnWindow(const std::vector<std::string>& words);
+
+struct ExeResources {
+    std::string manifest;
+    std::map<std::string, std::string> version;  // the version resource's strings, by name
+};
+std::optional<ExeResources> readExeResources(const std::string& exePath);  // as Explorer's Properties read them
+
+// A thread that opens the file without sharing as soon as it appears and keeps it open for
+// `held`, as a virus scanner might; join it after the run.
+std::optional<std::thread> holdFileWhenItAppears(const std::filesystem::path& path, std::chrono::milliseconds held);
 
 }  // namespace orbi::test
 

@@ -8,8 +8,6 @@
 #include <cstdlib>
 
 #include "support/host.hpp"
-#include "support/run_tool.hpp"
-#include "support/windows_program.hpp"
 
 namespace orbi::test {
 

@@ -6,8 +6,6 @@
 
 #include "platform/platform.hpp"
 #include "support/host.hpp"
-#include "support/run_tool.hpp"
-#include "support/windows_program.hpp"
 
 namespace orbi::test {
 
