@@ -23,10 +23,6 @@ namespace orbi {
 
 namespace {
 
-std::string reasonOf(const DiagnosticList& diagnostics) {
-    return firstError(diagnostics).value_or(std::string(app_messages::kDoesNotRead));
-}
-
 // Presets are written to their temporary files in groups and made durable together: one flush
 // for the group's files before any of them is renamed, one for the renames after. Syncing each
 // file and folder on its own made the disk's flushes, not the work, the cost of a run.

@@ -5,7 +5,6 @@
 #include "app/app_messages.hpp"
 #include "app/folders.hpp"
 #include "convert/apply_instance.hpp"
-#include "legacy/discovery.hpp"
 #include "library/library_scan.hpp"
 #include "library/package.hpp"
 
@@ -26,20 +25,10 @@ struct ReadFile {
     DiagnosticList diagnostics;
 };
 
-std::string reasonOf(const DiagnosticList& diagnostics) {
-    return firstError(diagnostics).value_or(std::string(msg::kDoesNotRead));
-}
-
 }  // namespace
 
-std::optional<LegacyPreset> readPresetPackageFile(const platform::Path& path, DiagnosticList& diagnostics) {
-    std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(path, diagnostics);
-    if (!bytes) return std::nullopt;
-    std::optional<Package> package =
-        readPackage(*bytes, std::string(kPackageDocumentName), ZipLimits{}, diagnostics);
-    if (!package) return std::nullopt;
-    ApplySideRecord side;
-    return applyInstanceDocument(side, *package, false, diagnostics);
+std::string reasonOf(const DiagnosticList& diagnostics) {
+    return firstError(diagnostics).value_or(std::string(msg::kDoesNotRead));
 }
 
 TargetListing listUserPresets(const platform::Path& presetRoot, const OrderedLimits& limits) {

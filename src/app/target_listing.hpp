@@ -29,9 +29,8 @@ struct TargetListing {
     std::vector<std::string> notes;  // lines for standard error, in order
 };
 
-// Reads a preset file as a package and applies its instance; nothing when the file cannot be
-// read, is not a package, or does not apply (another plugin, a section scope).
-std::optional<LegacyPreset> readPresetPackageFile(const platform::Path& path, DiagnosticList& diagnostics);
+// Why a preset or file was left out: the first error of its list, or "does not read".
+std::string reasonOf(const DiagnosticList& diagnostics);
 
 // Every preset of the user preset folder (preset root / plugin id), files read on the workers and
 // decided in the scan's order. Never fails; an empty root gives an empty listing.
