@@ -1,18 +1,15 @@
 // Faults under the built tool (POSIX): a temporary path that is a link or a folder, folders and
-// files that cannot be made or written, a legacy file that cannot be opened, a rename that fails,
-// runs killed at random moments. Each must give its exact report line and status, leave no
-// temporary file, and change nothing else.
+// files that cannot be made or written, a legacy file that cannot be opened, a rename that fails.
+// Each must give its exact report line and status, leave no temporary file, and change nothing
+// else. Power lost at any moment is power_loss_test's.
 #include <gtest/gtest.h>
 
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-#include <chrono>
 #include <cstring>
 #include <functional>
-#include <random>
 
 #include "support/host.hpp"
 
@@ -141,46 +138,6 @@ TEST(Faults, EachGivesItsLineAndChangesNothingElse) {
         EXPECT_EQ(snapshot(legacy.path()), legacyBefore);
         openUp({target.path(), legacy.path()});
     }
-}
-
-// The real process killed (SIGKILL, by coreutils' timeout) at random moments among its threads;
-// power_loss_test cuts the file system at every operation instead. Every file under a final name
-// is then the clean run's, and a run to the end reaches exactly the clean run's target.
-TEST(CrashSafety, KilledRunsLeaveOnlyCompletePresetsAndARerunFinishesTheJob) {
-    TempFolder work;
-    const fs::path legacy = work / "legacy";
-    fs::copy(ORBI_GOLDEN_DIR "/legacy", legacy, fs::copy_options::recursive);
-    const auto legacyBefore = filesUnder(legacy);
-    const auto started = std::chrono::steady_clock::now();
-    const ToolResult clean = runToolBinary({"--from", legacy.string(), "--to", (work / "clean").string()});
-    const auto fullRun = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
-    const auto cleanFiles = filesUnder(work / "clean");
-    ASSERT_GE(cleanFiles.size(), 10u) << clean.err;
-
-    const unsigned seed = std::random_device{}();
-    SCOPED_TRACE("random seed " + std::to_string(seed));
-    std::mt19937 random(seed);
-    int interrupted = 0;
-    for (int round = 0; round < 5; ++round) {  // five kills from an empty target, then a run to the end
-        const std::string root = (work / ("crash-" + std::to_string(round))).string();
-        for (int kill = 0; kill < 5; ++kill) {
-            const std::string after = std::to_string((1 + random() % fullRun.count()) / 1e6);  // 0 would mean never
-            const ToolResult r = runToolBinary({"-s", "KILL", after, toolPath(), "--from", legacy.string(), "--to", root},
-                                               {}, {"/usr/bin/timeout"});
-            const bool killed = r.status == -1 || r.status == 128 + SIGKILL;  // timeout dies of the signal too
-            interrupted += killed ? 1 : 0;
-            ASSERT_TRUE(killed || r.status == clean.status) << r.status << " after " << after << "s";
-            for (const auto& [name, bytes] : filesUnder(root)) {
-                const auto same = cleanFiles.find(name);
-                EXPECT_TRUE(name.ends_with(".tmp") || (same != cleanFiles.end() && same->second == bytes))
-                    << name << " is not the clean run's file, after a kill at " << after << "s";
-            }
-        }
-        EXPECT_EQ(runToolBinary({"--from", legacy.string(), "--to", root}).status, clean.status);
-        EXPECT_EQ(filesUnder(root), cleanFiles) << "round " << round;
-    }
-    EXPECT_EQ(filesUnder(legacy), legacyBefore);
-    EXPECT_GE(interrupted, 3) << "most first kills of a round land in a running tool";
 }
 
 }  // namespace

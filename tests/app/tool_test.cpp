@@ -1,5 +1,5 @@
 // The run's frame: usage, where the folders come from, names Windows would reinterpret, and the
-// pure pieces (slugs, unique ids, the command line, report file names) as tables.
+// pure pieces (slugs, unique ids, the command line, report file names) as calls in data/frame.txt.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,6 +9,7 @@
 #include "app/command_line.hpp"
 #include "app/preset_names.hpp"
 #include "app/report.hpp"
+#include "support/case_file.hpp"
 #include "support/host.hpp"
 
 namespace orbi::test {
@@ -92,40 +93,25 @@ TEST(Tool, NamesWindowsWouldReinterpretEndAsReportLines) {
                          std::to_string(kept.size()) + " migrated, " + std::to_string(rows.size() - kept.size()) + " failed, 0 kept.\n");
 }
 
-TEST(Frame, SlugsBanksAndUniqueIds) {
-    for (const auto& [text, slug] : std::vector<std::pair<std::string, std::string>>{
-             {"Pad 1", "pad-1"}, {"a\"b*c/d:e<f>g?h\\i|j", "a-b-c-d-e-f-g-h-i-j"}, {"  X  ", "--x--"},
-             {"\xC3\x84rger.v2", "\xC3\x84rger.v2"}, {"", ""}, {std::string("a\0B", 3), std::string("a\0b", 3)}}) {
-        EXPECT_EQ(presetSlug(text), slug);
+// data/frame.txt: slugs, banks, unique ids, the command line and report file names as calls.
+std::string frameCall(const std::vector<std::string>& w) {
+    const std::string what = w.at(0), arg = w.size() > 1 ? percentDecoded(w[1]) : "";
+    if (what == "slug") return percentEncoded(presetSlug(arg));
+    if (what == "bank") return bankForCategory(arg);
+    if (what == "report-name") return reportFileName(pf::pathToUtf8(pf::pathFromUtf8(arg)));
+    if (what == "unique") {  // unique <bank> <id> <taken bank/id>...
+        TakenIds taken;
+        for (std::size_t k = 3; k < w.size(); ++k) taken.emplace(w[k].substr(0, w[k].find('/')), w[k].substr(w[k].find('/') + 1));
+        return uniquePresetId(arg, w.at(2), taken);
     }
-    EXPECT_EQ(bankForCategory(""), "uncategorized");
-    EXPECT_EQ(bankForCategory("Bass/Sub"), "bass-sub");
-    const TakenIds taken{{"pads", "pad-1"}, {"pads", "pad-1-2"}, {"Pads", "soft"}, {"b", "x"}, {"b", "x-2"}, {"b", "x-3"}, {"b", "x-2-2"}};
-    EXPECT_EQ(uniquePresetId("pads", "pad-1", taken), "pad-1-3");
-    EXPECT_EQ(uniquePresetId("leads", "pad-1", taken), "pad-1");
-    EXPECT_EQ(uniquePresetId("pads", "soft", taken), "soft");  // banks compare byte for byte
-    EXPECT_EQ(uniquePresetId("b", "x", taken), "x-4");         // a taken suffixed id is skipped, not suffixed
+    const auto line = parseCommandLine(std::vector<std::string>(w.begin() + 1, w.end()));  // words <word>...
+    if (!line) return "refused";
+    return "from " + (line->from ? "\"" + pf::pathToUtf8(*line->from) + "\"" : "none") + ", to " +
+           (line->to ? "\"" + pf::pathToUtf8(*line->to) + "\"" : "none");
 }
 
-TEST(Frame, CommandLine) {
-    auto both = parseCommandLine({"--to", "/t", "--from", "/a", "--from", "--to"});
-    ASSERT_TRUE(both);
-    EXPECT_EQ(pf::pathToUtf8(*both->from), "--to");  // a value may look like an option
-    EXPECT_EQ(pf::pathToUtf8(*both->to), "/t");
-    ASSERT_TRUE(parseCommandLine({}));
-    EXPECT_FALSE(parseCommandLine({})->from || parseCommandLine({})->to);
-    for (auto words : std::vector<std::vector<std::string>>{{"--From", "/a"}, {"--from=/a"}, {"/a"}, {""}}) {
-        EXPECT_FALSE(parseCommandLine(words)) << words[0];
-    }
-}
-
-TEST(Frame, ReportFileNamesOfTheSystemsPaths) {
-    for (const auto& [path, name] : std::vector<std::pair<std::string, std::string>>{
-             {"C:\\Users\\\xC3\x9C\\Presets\\B\xC3\xA4sse.obsz", "B\xC3\xA4sse.obsz"}, {"C:\xCE\xA9.obsz", "\xCE\xA9.obsz"},
-             {"D:", ""}, {"\\\\s\xC3\xA9rver\\share\\x.obsz", "x.obsz"}, {"\\\\s\xC3\xA9rver", ""},
-             {"\\\\?\\C:\\P\\y.obpreset", "y.obpreset"}, {"a/b\\c.obsz", "c.obsz"}, {"/home/u/pad.obsz", "pad.obsz"}}) {
-        EXPECT_EQ(reportFileName(pf::pathToUtf8(pf::pathFromUtf8(path))), name) << path;
-    }
+TEST(Frame, NamesIdsCommandLineAndReportFileNames) {
+    checkCallFile(ORBI_CASES "/frame.txt", frameCall);
     EXPECT_EQ(reportFileName(pf::pathToUtf8(nameWithInvalidUnit("C:\\P\\bad", ".obsz"))), "bad" + invalidUnitAsUtf8() + ".obsz");
 }
 

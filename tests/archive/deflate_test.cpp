@@ -106,17 +106,12 @@ TEST(Inflate, EachMalformedStreamGivesItsPhraseAndSmallDeflatesAreExact) {
         }
         return out;
     };
-    const auto toHex = [](const Bytes& bytes) {
-        std::string out;
-        for (std::uint8_t c : bytes) out += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
-        return out;
-    };
     test::checkCallFile(ORBI_CASES "/deflate.txt", [&](const std::vector<std::string>& w) {
-        if (w[0] == "deflate") return toHex(deflateFixed(hex(w.at(1))));
+        if (w[0] == "deflate") return test::toHex(deflateFixed(hex(w.at(1))));
         Bytes out;
         std::string error;
         const bool ok = inflateRaw(hex(w.at(1)), std::stoull(w.at(2)), out, error);
-        return ok == error.empty() ? (ok ? "ok" + std::string(out.empty() ? "" : " ") + toHex(out) : error) : "verdict and phrase disagree: " + error;
+        return ok == error.empty() ? (ok ? "ok" + std::string(out.empty() ? "" : " ") + test::toHex(out) : error) : "verdict and phrase disagree: " + error;
     });
 }
 

@@ -30,8 +30,7 @@ TEST(Digests, EveryKernelAgreesWithZlibAndOpenSsl) {
 
         unsigned char md[SHA256_DIGEST_LENGTH];
         SHA256(r.data(), r.size(), md);
-        std::string sha;
-        for (unsigned char c : md) sha += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
+        const std::string sha = test::toHex(md);
         ASSERT_EQ(sha256Hex(r), sha);
         for (auto kernel : {dd::sha256BlocksPortable, dd::cpuHasShaNi() ? dd::sha256BlocksShaNi : dd::sha256BlocksPortable}) {
             const auto hex = dd::sha256HexWith(kernel, r.data(), r.size());

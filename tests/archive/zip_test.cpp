@@ -55,18 +55,11 @@ std::vector<std::string> read(const Bytes& archive, DiagnosticList& d, const Zip
     return names;
 }
 
-// Names and findings one a line, control bytes and "%" shown as "%HH".
+// Names and findings one a line, "%HH" for odd bytes.
 std::string shown(const std::vector<std::string>& names, const DiagnosticList& d) {
-    const auto escaped = [](const std::string& text) {
-        std::string out;
-        for (const char c : text)
-            if (const auto u = static_cast<unsigned char>(c); u < 0x20 || u == 0x7F || c == '%') out += {'%', "0123456789ABCDEF"[u >> 4], "0123456789ABCDEF"[u & 15]};
-            else out += c;
-        return out;
-    };
     std::string out = "names:";
-    for (const std::string& name : names) out += " " + escaped(name);
-    for (const Diagnostic& x : d) out += "\n" + std::string(x.severity == Severity::Error ? "error " : "warning ") + x.code + " " + escaped(x.path) + ": " + x.message;
+    for (const std::string& name : names) out += " " + test::percentEncoded(name);
+    for (const Diagnostic& x : d) out += "\n" + std::string(x.severity == Severity::Error ? "error " : "warning ") + x.code + " " + test::percentEncoded(x.path) + ": " + x.message;
     return out;
 }
 
@@ -121,8 +114,7 @@ TEST(ZipReader, SkippedEntriesInOrderOthersKept) {
             std::istringstream words(line);
             std::string name, w;
             words >> name;
-            for (std::size_t at = name.find('%'); at != std::string::npos; at = name.find('%', at + 1))
-                name.replace(at, 3, 1, static_cast<char>(std::stoi(name.substr(at + 1, 2), nullptr, 16)));
+            name = test::percentDecoded(name);
             if (name == "\"\"") name.clear();
             RawEntry e = test::storedEntry(name, hello);
             Bytes data = hello;

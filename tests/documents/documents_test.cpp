@@ -14,7 +14,6 @@
 namespace orbi::test {
 namespace {
 
-// One finding per line as "<N|W|E> code path | message", each line after `indent`.
 JsonValue parse(std::string_view text) {
     JsonValue value;
     std::string reason;
@@ -24,12 +23,9 @@ JsonValue parse(std::string_view text) {
 
 // The document read as the kind and written back in its stored form; "" when nothing was read.
 std::string rewrite(bool clip, std::string_view text, DiagnosticList& list) {
-    if (clip) {
-        auto read = readClipDocument(parse(text), list);
-        return read ? writeDocument(writeClipDocument(*read)) : "";
-    }
-    auto read = readInstanceDocument(parse(text), list);
-    return read ? writeDocument(writeInstanceDocument(*read)) : "";
+    if (clip) { const auto d = readClipDocument(parse(text), list); return d ? writeDocument(writeClipDocument(*d)) : ""; }
+    const auto d = readInstanceDocument(parse(text), list);
+    return d ? writeDocument(writeInstanceDocument(*d)) : "";
 }
 
 // A first line "instance" or "clip" names the reader; then the findings and the written text in

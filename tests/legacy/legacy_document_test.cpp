@@ -12,12 +12,9 @@
 namespace orbi::test {
 namespace {
 
-// An input may spell any byte as "\xNN" (an escape no JSON text has).
+// An input may spell any byte as "%HH".
 TEST(LegacyDocument, CaseTable) {
-    checkCaseFile(ORBI_CASES "/documents.txt", [](std::string text) {
-        for (std::size_t at; (at = text.find("\\x")) != text.npos;) text.replace(at, 4, 1, static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16)));
-        return presetText(readLegacyDocument(text));
-    });
+    checkCaseFile(ORBI_CASES "/documents.txt", [](const std::string& text) { return presetText(readLegacyDocument(percentDecoded(text))); });
 }
 
 LegacyPreset named() {

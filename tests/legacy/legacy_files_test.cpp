@@ -15,12 +15,6 @@
 namespace orbi::test {
 namespace {
 
-std::string lines(const DiagnosticList& list) {
-    std::string out;
-    for (const Diagnostic& d : list) out += (d.severity == Severity::Error ? "E " : "W ") + d.code + " | " + d.message + "\n";
-    return out;
-}
-
 // The preset text (or "no preset") and the findings, of a full read and of one without files.
 std::string readBoth(const Bytes& zip) {
     DiagnosticList full, documentOnly;
@@ -29,7 +23,7 @@ std::string readBoth(const Bytes& zip) {
     if (withoutFiles) withoutFiles->bundleFiles.clear();
     EXPECT_TRUE(readLegacyBundle(zip, BundleFiles::skip, documentOnly) == withoutFiles);
     EXPECT_EQ(firstError(full), firstError(documentOnly));
-    return (all ? presetText(*all) : "no preset\n") + lines(full);
+    return (all ? presetText(*all) : "no preset\n") + findings(full);
 }
 
 // A case's lines are a bundle's entries in order, "<stored|deflated> <name> <text>" ("wave" as the
@@ -62,7 +56,7 @@ TEST(LegacyFiles, CaseTable) {
         if (input.rfind("file ", 0) == 0) writeFile(root / file, textOf(bytes));
         DiagnosticList diagnostics;
         const std::optional<LegacyPreset> preset = readLegacyPresetFile(root / file, diagnostics);
-        std::string out = (preset ? presetText(*preset) : "no preset\n") + lines(diagnostics);
+        std::string out = (preset ? presetText(*preset) : "no preset\n") + findings(diagnostics);
         for (std::size_t at; (at = out.find(root.path().string())) != out.npos;) out.replace(at, root.path().string().size(), "<root>");
         if (runningOnWindows()) std::replace(out.begin(), out.end(), '\\', '/');
         return out;

@@ -24,9 +24,9 @@ struct Library {
     TempFolder root;
     std::map<std::string, std::string> texts;  // digest -> text
 
-    // "\xNN" as the byte, "sha(<text>)" as the text's digest.
+    // "%HH" as the byte, "sha(<text>)" as the text's digest.
     std::string expand(std::string s) {
-        for (std::size_t at; (at = s.find("\\x")) != s.npos;) s.replace(at, 4, 1, static_cast<char>(std::stoi(s.substr(at + 2, 2), nullptr, 16)));
+        s = percentDecoded(s);
         for (std::size_t at, end; (at = s.find("sha(")) != s.npos && (end = s.find(')', at)) != s.npos;)
             s.replace(at, end + 1 - at, sha256Hex(data(s.substr(at + 4, end - at - 4))));
         return s;

@@ -25,6 +25,12 @@ inline Bytes fromHex(std::string_view hex) {
     return out;
 }
 
+template <typename Range>  // lower-case hex pairs
+std::string toHex(const Range& bytes) {
+    std::string out;
+    for (const auto c : bytes) out += {"0123456789abcdef"[static_cast<std::uint8_t>(c) >> 4], "0123456789abcdef"[c & 15]};
+    return out;
+}
 inline Bytes bytesOf(std::string_view s) { return Bytes(s.begin(), s.end()); }
 inline std::string textOf(const Bytes& b) { return std::string(b.begin(), b.end()); }
 

@@ -28,6 +28,20 @@ inline std::string findings(const DiagnosticList& list, const std::string& inden
     return out;
 }
 
+// Texts in case tables hold "%HH" for a byte HH that is a control, "%" or above 7E.
+inline std::string percentEncoded(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        if (const auto u = static_cast<unsigned char>(c); u < 0x20 || u >= 0x7F || c == '%') out += {'%', "0123456789ABCDEF"[u >> 4], "0123456789ABCDEF"[u & 15]};
+        else out += c;
+    return out;
+}
+inline std::string percentDecoded(std::string text) {
+    for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1))
+        text.replace(at, 3, 1, static_cast<char>(std::stoi(text.substr(at + 1, 2), nullptr, 16)));
+    return text;
+}
+
 inline void checkCaseFile(const std::string& path, const std::function<std::string(const std::string&)>& run) {
     std::ifstream in(path, std::ios::binary);
     ASSERT_TRUE(in) << "cannot read " << path;

@@ -45,14 +45,10 @@ struct ToolResult {
 };
 inline std::string toolPath() { return std::getenv("ORBI_TOOL") != nullptr ? std::getenv("ORBI_TOOL") : ""; }
 
-struct RunOptions {
-    std::string tool;  // the binary to start (a wrapper such as timeout); empty means toolPath()
-};
-
 // words: UTF-8. env: variables to set (a nullopt value unsets it). Everything else is inherited.
+// wrapper: a program to start instead (such as timeout), with the words; empty: the tool itself.
 ToolResult runToolBinary(const std::vector<std::string>& words,
-                         const std::map<std::string, std::optional<std::string>>& env = {},
-                         const RunOptions& options = {});
+                         const std::map<std::string, std::optional<std::string>>& env = {}, const std::string& wrapper = "");
 
 struct OwnWindowRun {
     bool waitedForEnter = false;  // still running well after its work, until a line was given

@@ -25,10 +25,10 @@ std::filesystem::path nameWithInvalidUnit(const std::string& before, const std::
 std::string invalidUnitAsUtf8() { return "\xFF"; }
 
 ToolResult runToolBinary(const std::vector<std::string>& words,
-                         const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
+                         const std::map<std::string, std::optional<std::string>>& env, const std::string& wrapper) {
     TempFolder capture;
     const auto outPath = capture / "stdout", errPath = capture / "stderr";
-    const std::string tool = options.tool.empty() ? toolPath() : options.tool;
+    const std::string tool = wrapper.empty() ? toolPath() : wrapper;
     std::vector<char*> argv{const_cast<char*>(tool.c_str())};  // execv takes char*, never writes
     for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
     argv.push_back(nullptr);

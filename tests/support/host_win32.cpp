@@ -86,10 +86,10 @@ std::filesystem::path nameWithInvalidUnit(const std::string& before, const std::
 std::string invalidUnitAsUtf8() { return "\xEF\xBF\xBD"; }
 
 ToolResult runToolBinary(const std::vector<std::string>& words,
-                         const std::map<std::string, std::optional<std::string>>& env, const RunOptions& options) {
+                         const std::map<std::string, std::optional<std::string>>& env, const std::string& wrapper) {
     TempFolder capture;
     const auto outPath = capture / "stdout", errPath = capture / "stderr";
-    const std::string tool = options.tool.empty() ? toolPath() : options.tool;
+    const std::string tool = wrapper.empty() ? toolPath() : wrapper;
     // The child inherits this process's environment: changed for the moment of the start.
     std::map<std::string, std::optional<platform::Path>> saved;
     for (const auto& [name, value] : env) {

@@ -2,12 +2,12 @@
 // are durable once written with flush or synced, a create, rename, delete or mkdir once its
 // folder is synced. Nothing else is: a boot after a power cut may find any mix of the rest
 // (sim::crashState). Reading, listing and errors behave as on POSIX. One lock for everything:
-// the run reads on worker threads.
+// the run reads on worker threads. It stands in for the POSIX file system only; text, the
+// environment and the process come from the platform library.
 #include "support/sim_platform.hpp"
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -92,24 +92,6 @@ bool reachable(const Names& names, const std::string& k) {
 }  // namespace
 
 namespace platform {
-
-std::optional<std::string> environmentNarrow(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
-}
-std::optional<Path> environmentPath(const char* name) { return environmentNarrow(name); }
-std::optional<Path> temporaryFolder(std::string&) { return Path("/tmp"); }
-std::optional<Path> userDataFallback() { return std::nullopt; }
-Path pathFromNarrow(std::string_view text) { return Path(std::string(text)); }
-Path pathFromUtf8(std::string_view utf8) { return Path(std::string(utf8)); }
-std::string pathToUtf8(const Path& path) { return path.native(); }
-std::string systemErrorText(int code) { return std::strerror(code); }
-std::vector<std::string> commandLineWords(int argc, char** argv) {
-    return argc <= 1 || argv == nullptr ? std::vector<std::string>() : std::vector<std::string>(argv + 1, argv + argc);
-}
-void prepareStandardStreams() {}
-bool ownsConsoleWindow() { return false; }
-void keepFreedMemoryForReuse() {}
 
 EntryType entryType(const Path& path) { Lock lock(disk.mutex); return typeOf(key(path)); }
 bool isDirectory(const Path& path) { return entryType(path) == EntryType::Directory; }

@@ -1,6 +1,6 @@
 // The tests' side of the simulated file system (sim_platform.cpp), which stands in for the
-// platform layer in a test binary: it keeps apart what a boot would find (durable) and what the
-// program sees, and can lose power at any mutating operation.
+// platform layer's file system in a test binary: it keeps apart what a boot would find (durable)
+// and what the program sees, and can lose power at any mutating operation.
 #pragma once
 
 #include <cstddef>
