@@ -11,8 +11,8 @@
 
 namespace orbi::bench {
 
-inline std::vector<std::uint8_t> instanceJson(std::size_t n) {
-    std::mt19937 rng(7);
+inline std::vector<std::uint8_t> instanceJson(std::size_t n, std::uint32_t seed = 7) {
+    std::mt19937 rng(seed);
     static const char* keys[] = {"osc1_wt_pos", "filter_cutoff", "env1_attack", "lfo2_rate", "fx_reverb_mix",
                                  "osc2_semitone", "amp_level", "mod_depth", "env2_release", "unison_detune"};
     std::string s = "{\n  \"kind\": \"instance\",\n  \"spec\": \"1.0\",\n  \"params\": {\n";

@@ -1,7 +1,9 @@
-// JSON parsing and writing speed: orbi::parseJson against nlohmann::json::parse on the same
-// text, for an instance-sized document (about 400 parameters, routings, MSEG point sets) and a
-// document of several megabytes; writeDocument against nlohmann's dump(2) on the same trees.
+// JSON parsing and writing speed: orbi::parseJson against nlohmann::json::parse and RapidJSON
+// (full-precision numbers) on the same texts: an instance-sized document (about 400 parameters,
+// routings, MSEG point sets), 420 such documents one after another, and one library dump of
+// about 8.8 MB; writeDocument against nlohmann's dump(2) on the same trees.
 #include <benchmark/benchmark.h>
+#include <rapidjson/document.h>
 
 #include <nlohmann/json.hpp>
 #include <random>
@@ -77,34 +79,64 @@ const std::string& instanceText() {
     return text;
 }
 
-// A library dump: a few hundred instances in one array, several megabytes.
+// A library dump: instances in one array until it holds about 8.8 MB.
 const std::string& largeText() {
     static const std::string text = [] {
         std::mt19937 rng(2);
         JsonValue all = JsonValue::makeArray();
-        for (int i = 0; i < 300; ++i) all.items.push_back(makeInstance(rng));
+        std::size_t size = 0;
+        while (size < 8800 * 1000) {
+            all.items.push_back(makeInstance(rng));
+            size += orbi::writeDocument(all.items.back()).size();
+        }
         return orbi::writeDocument(all);
     }();
     return text;
 }
 
-void parseOrbi(benchmark::State& state, const std::string& text) {
-    for (auto _ : state) {
-        JsonValue v;
-        std::string reason;
-        if (!orbi::parseJson(text, v, reason)) state.SkipWithError(reason.c_str());
-        benchmark::DoNotOptimize(v);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+// 420 instance documents, each parsed on its own as a migration reads them.
+const std::vector<std::string>& manyTexts() {
+    static const std::vector<std::string> texts = [] {
+        std::mt19937 rng(3);
+        std::vector<std::string> out;
+        for (int i = 0; i < 420; ++i) out.push_back(orbi::writeDocument(makeInstance(rng)));
+        return out;
+    }();
+    return texts;
 }
 
-void parseNlohmann(benchmark::State& state, const std::string& text) {
-    for (auto _ : state) {
-        nlohmann::json v = nlohmann::json::parse(text);
-        benchmark::DoNotOptimize(v);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+template <typename Parse>
+void parseEach(benchmark::State& state, const std::vector<std::string>& texts, Parse parse) {
+    std::size_t bytes = 0;
+    for (const std::string& text : texts) bytes += text.size();
+    for (auto _ : state)
+        for (const std::string& text : texts)
+            if (!parse(text)) state.SkipWithError("parse failed");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
+
+bool orbiParses(const std::string& text) {
+    JsonValue v;
+    std::string reason;
+    const bool ok = orbi::parseJson(text, v, reason);
+    benchmark::DoNotOptimize(v);
+    return ok;
+}
+bool nlohmannParses(const std::string& text) {
+    nlohmann::json v = nlohmann::json::parse(text);
+    benchmark::DoNotOptimize(v);
+    return true;
+}
+bool rapidJsonParses(const std::string& text) {
+    rapidjson::Document d;
+    d.Parse<rapidjson::kParseFullPrecisionFlag>(text.data(), text.size());
+    benchmark::DoNotOptimize(d);
+    return !d.HasParseError();
+}
+
+void parseOrbi(benchmark::State& state, const std::string& text) { parseEach(state, {text}, orbiParses); }
+void parseNlohmann(benchmark::State& state, const std::string& text) { parseEach(state, {text}, nlohmannParses); }
+void parseRapidJson(benchmark::State& state, const std::string& text) { parseEach(state, {text}, rapidJsonParses); }
 
 void writeOrbi(benchmark::State& state, const std::string& text) {
     JsonValue v;
@@ -128,8 +160,13 @@ void writeNlohmann(benchmark::State& state, const std::string& text) {
 
 void BM_ParseInstance_Orbi(benchmark::State& s) { parseOrbi(s, instanceText()); }
 void BM_ParseInstance_Nlohmann(benchmark::State& s) { parseNlohmann(s, instanceText()); }
+void BM_ParseInstance_RapidJson(benchmark::State& s) { parseRapidJson(s, instanceText()); }
 void BM_ParseLarge_Orbi(benchmark::State& s) { parseOrbi(s, largeText()); }
 void BM_ParseLarge_Nlohmann(benchmark::State& s) { parseNlohmann(s, largeText()); }
+void BM_ParseLarge_RapidJson(benchmark::State& s) { parseRapidJson(s, largeText()); }
+void BM_ParseMany_Orbi(benchmark::State& s) { parseEach(s, manyTexts(), orbiParses); }
+void BM_ParseMany_Nlohmann(benchmark::State& s) { parseEach(s, manyTexts(), nlohmannParses); }
+void BM_ParseMany_RapidJson(benchmark::State& s) { parseEach(s, manyTexts(), rapidJsonParses); }
 void BM_WriteInstance_Orbi(benchmark::State& s) { writeOrbi(s, instanceText()); }
 void BM_WriteInstance_Nlohmann(benchmark::State& s) { writeNlohmann(s, instanceText()); }
 void BM_WriteLarge_Orbi(benchmark::State& s) { writeOrbi(s, largeText()); }
@@ -137,8 +174,13 @@ void BM_WriteLarge_Nlohmann(benchmark::State& s) { writeNlohmann(s, largeText())
 
 BENCHMARK(BM_ParseInstance_Orbi);
 BENCHMARK(BM_ParseInstance_Nlohmann);
+BENCHMARK(BM_ParseInstance_RapidJson);
 BENCHMARK(BM_ParseLarge_Orbi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseLarge_Nlohmann)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseLarge_RapidJson)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseMany_Orbi)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseMany_Nlohmann)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseMany_RapidJson)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteInstance_Orbi);
 BENCHMARK(BM_WriteInstance_Nlohmann);
 BENCHMARK(BM_WriteLarge_Orbi)->Unit(benchmark::kMillisecond);

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-orbi_install_deps >&2
+orbi_install_deps libdeflate-dev rapidjson-dev pkg-config >&2
 
 cmake --preset bench >/dev/null
 cmake --build --preset bench >&2
@@ -14,7 +14,8 @@ trap 'rm -rf "$out"' EXIT
 for b in inflate deflate digests json_parse instance_document; do
   echo "running $b" >&2
   "build/bench/bench/$b" --benchmark_format=json --benchmark_out="$out/$b.json" --benchmark_out_format=json \
-    --benchmark_min_time=0.3 >/dev/null
+    --benchmark_repetitions=7 --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_min_time=0.2 >/dev/null
 done
 python3 bench/ratios.py "$out"/*.json
 echo
