@@ -9,12 +9,9 @@ namespace orbi::huffman {
 
 namespace {
 
-constexpr std::uint32_t makeEntry(std::uint32_t length, std::uint32_t extra, std::uint32_t kind, std::uint32_t value) {
-    return length | (extra << 4) | (kind << 8) | (value << 16);
-}
-
 std::uint32_t symbolEntry(int symbol, int length, Alphabet alphabet) {
     const auto len = static_cast<std::uint32_t>(length);
+    if (alphabet == Alphabet::CodeLength) return makeEntry(len, 0, kLiteral, static_cast<std::uint32_t>(symbol));
     if (alphabet == Alphabet::LiteralLength) {
         if (symbol < 256) return makeEntry(len, 0, kLiteral, static_cast<std::uint32_t>(symbol));
         if (symbol == 256) return makeEntry(len, 0, kEndOfBlock, 0);
@@ -75,9 +72,13 @@ CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alph
         }
     }
 
-    const int root = alphabet == Alphabet::LiteralLength ? kLiteralLengthRootBits : kDistanceRootBits;
+    const int root = alphabet == Alphabet::LiteralLength ? kLiteralLengthRootBits
+                     : alphabet == Alphabet::Distance    ? kDistanceRootBits
+                                                         : kCodeLengthRootBits;
     const std::uint32_t invalid = makeEntry(0, 0, kInvalid, 0);
-    for (int i = 0; i < (1 << root); ++i) table[i] = invalid;
+    // A complete code fills every entry itself; only an incomplete one leaves gaps to mark.
+    if (left != 0)
+        for (int i = 0; i < (1 << root); ++i) table[i] = invalid;
     int next = 1 << root;  // where the next subtable goes
 
     for (int i = 0; i < shape.codes;) {
@@ -96,7 +97,8 @@ CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alph
         while (end < shape.codes && lengthOf[end] > root && (codeOf[end] >> (lengthOf[end] - root)) == prefix) ++end;
         const int subBits = lengthOf[end - 1] - root;
         std::uint32_t* sub = table + next;
-        for (int j = 0; j < (1 << subBits); ++j) sub[j] = invalid;
+        if (left != 0)
+            for (int j = 0; j < (1 << subBits); ++j) sub[j] = invalid;
         table[reverseBits(prefix, root)] =
             makeEntry(0, static_cast<std::uint32_t>(subBits), kLink, static_cast<std::uint32_t>(next));
         next += 1 << subBits;

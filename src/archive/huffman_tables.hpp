@@ -29,31 +29,42 @@ inline constexpr int kDistanceSymbols = 30;        // the fixed code has 32 slot
 // ---- Decoding tables -------------------------------------------------------------------------
 // A table is indexed by the next `rootBits` stream bits (least significant first). An entry either
 // decodes a symbol outright or links to a subtable indexed by the bits after the root bits. Entry
-// layout (32 bits): bits 0-3 the whole code length to consume, bits 4-7 the extra-bit count (or a
-// link's subtable bits), bits 8-10 the kind, bits 16-31 the value (literal byte, length or
-// distance base, or a link's subtable offset).
+// layout (32 bits): bits 0-5 the bits the entry takes in all (its code, then a length's or a
+// distance's extra bits; a link's subtable bits), bits 8-11 the code length alone, bits 12-15 the
+// kind, bits 16-31 the value (literal byte, length or distance base, or a link's subtable offset).
+// The decoder drops a whole length or distance with one shift by the low bits and reads the extra
+// bits from the word it had before the shift. The kinds are bit patterns so that the fast loop
+// tells a literal, a length or distance, and everything else apart with one test each.
 enum EntryKind : std::uint32_t {
-    kLiteral = 0,
-    kBase = 1,         // length (literal/length alphabet) or distance (distance alphabet)
-    kEndOfBlock = 2,
-    kLink = 3,
-    kInvalid = 4,      // no code of up to 15 bits starts with these bits
-    kBadSymbol = 5,    // a code that decodes to length symbol 286/287 or distance symbol 30/31
+    kBase = 0,          // length (literal/length alphabet) or distance (distance alphabet)
+    kEndOfBlock = 0x4,  // 0x4 set: none of the common kinds
+    kLink = 0x5,
+    kInvalid = 0x6,     // no code of up to 15 bits starts with these bits
+    kBadSymbol = 0x7,   // a code that decodes to length symbol 286/287 or distance symbol 30/31
+    kLiteral = 0x8,
 };
 
-constexpr std::uint32_t entryLength(std::uint32_t e) { return e & 0xFu; }
-constexpr std::uint32_t entryExtra(std::uint32_t e) { return (e >> 4) & 0xFu; }
-constexpr std::uint32_t entryKind(std::uint32_t e) { return (e >> 8) & 0x7u; }
+constexpr std::uint32_t makeEntry(std::uint32_t length, std::uint32_t extra, std::uint32_t kind, std::uint32_t value) {
+    return (length + extra) | (length << 8) | (kind << 12) | (value << 16);
+}
+constexpr std::uint32_t entryTotal(std::uint32_t e) { return e & 0x3Fu; }
+constexpr std::uint32_t entryLength(std::uint32_t e) { return (e >> 8) & 0xFu; }
+constexpr std::uint32_t entryExtra(std::uint32_t e) { return entryTotal(e) - entryLength(e); }
+constexpr std::uint32_t entryKind(std::uint32_t e) { return (e >> 12) & 0xFu; }
 constexpr std::uint32_t entryValue(std::uint32_t e) { return e >> 16; }
+constexpr bool isLiteral(std::uint32_t e) { return (e & (kLiteral << 12)) != 0; }
+constexpr bool isBase(std::uint32_t e) { return (e & ((kLiteral | kEndOfBlock) << 12)) == 0; }
 
 inline constexpr int kLiteralLengthRootBits = 10;
 inline constexpr int kDistanceRootBits = 8;
+inline constexpr int kCodeLengthRootBits = 7;  // the longest code-length code: no subtables
 // Worst case: every code longer than the root bits sits under its own root prefix and takes a
 // full subtable (fewer than 2^(15 - root) entries each).
 inline constexpr int kLiteralLengthTableSize = (1 << kLiteralLengthRootBits) + 286 * (1 << (15 - kLiteralLengthRootBits));
 inline constexpr int kDistanceTableSize = (1 << kDistanceRootBits) + 30 * (1 << (15 - kDistanceRootBits));
 
-enum class Alphabet { LiteralLength, Distance };
+// The code-length code of dynamic blocks decodes to its symbol 0-18 as a literal entry.
+enum class Alphabet { LiteralLength, Distance, CodeLength };
 
 struct CodeShape {
     int left = 0;   // 0: complete, > 0: incomplete (code space left over), < 0: over-subscribed

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "archive/archive_messages.hpp"
+#include "archive/cpu_features.hpp"
 #include "archive/huffman_tables.hpp"
 
 namespace orbi {
@@ -22,10 +23,13 @@ using namespace huffman;
 namespace text = archive_text;
 
 constexpr int kMaxMatch = 258;
-// Output room the fast loop needs for one symbol: the longest match plus the copy overshoot.
-constexpr std::size_t kFastOutputRoom = kMaxMatch + 8;
+// Output room the fast loop keeps: a match copies in chunks of up to 16 bytes, two at the least,
+// so it writes up to 32 bytes past its own length; a literal run writes 3 bytes.
+constexpr std::size_t kFastOutputRoom = 32;
 constexpr std::size_t kFastInputBytes = 8;
 constexpr std::size_t kMinimumGrowth = 32 * 1024;
+// The most output one input byte can give: a 258-byte match coded in two bits.
+constexpr std::uint64_t kMaxExpansion = 1032;
 constexpr std::uint64_t kLitRootMask = (1u << huffman::kLiteralLengthRootBits) - 1u;
 
 inline std::uint64_t loadLittleEndian64(const std::uint8_t* p) {
@@ -41,6 +45,8 @@ inline std::uint64_t loadLittleEndian64(const std::uint8_t* p) {
 }
 
 inline std::uint64_t lowBits(std::uint64_t v, unsigned n) { return n >= 64 ? v : v & ((std::uint64_t{1} << n) - 1); }
+// The low n bits of v, for n below 64 (an entry's total is at most 28).
+inline std::uint64_t lowBitsBelow64(std::uint64_t v, std::uint32_t n) { return v & ((std::uint64_t{1} << n) - 1); }
 
 // Bits above `count` in `buffer` are either zero or the true bits of the bytes not yet counted, so
 // looking at more bits than are counted never sees foreign data.
@@ -98,50 +104,11 @@ struct BitReader {
     }
 };
 
-// Canonical decoding one bit at a time, for the code-length code of dynamic blocks.
-struct SlowCode {
-    int perLength[kMaxCodeLength + 1] = {};
-    int symbols[19] = {};
-};
-
-int buildSlowCode(const std::uint8_t* lengths, int n, SlowCode& code) {
-    for (int s = 0; s < n; ++s) ++code.perLength[lengths[s]];
-    int left = 1;
-    for (int len = 1; len <= kMaxCodeLength; ++len) {
-        left <<= 1;
-        left -= code.perLength[len];
-        if (left < 0) return left;
-    }
-    int offset[kMaxCodeLength + 2] = {};
-    for (int len = 1; len <= kMaxCodeLength; ++len) offset[len + 1] = offset[len] + code.perLength[len];
-    for (int s = 0; s < n; ++s)
-        if (lengths[s] != 0) code.symbols[offset[lengths[s]]++] = s;
-    return left;
-}
-
-constexpr int kRanOut = -1;
-constexpr int kNoCode = -2;
-
-int decodeSlow(BitReader& br, const SlowCode& h) {
-    if (br.outOfInput) return kRanOut;
-    int code = 0, first = 0, index = 0;
-    for (int len = 1; len <= kMaxCodeLength; ++len) {
-        code |= static_cast<int>(br.bits(1));
-        if (br.outOfInput) return kRanOut;
-        const int count = h.perLength[len];
-        if (code - count < first) return h.symbols[index + (code - first)];
-        index += count;
-        first = (first + count) << 1;
-        code <<= 1;
-    }
-    return kNoCode;
-}
-
 enum class Lookup { Ok, RanOut, NoCode };
 
 inline std::uint32_t tableEntry(const std::uint32_t* table, int rootBits, std::uint64_t bits) {
     std::uint32_t e = table[bits & ((1u << rootBits) - 1u)];
-    if (entryKind(e) == kLink) e = table[entryValue(e) + ((bits >> rootBits) & ((1u << entryExtra(e)) - 1u))];
+    if (!isBase(e) && entryKind(e) == kLink) e = table[entryValue(e) + ((bits >> rootBits) & ((1u << entryExtra(e)) - 1u))];
     return e;
 }
 
@@ -162,6 +129,10 @@ public:
         out_.clear();
         // A declared size beyond what memory can hold cannot be reached anyway.
         limit_ = static_cast<std::size_t>(std::min<std::uint64_t>(declared, out_.max_size()));
+        // One allocation for an honest stream: the declared size, but never more than the input
+        // could possibly unpack to, so a lying header costs no memory.
+        const std::uint64_t mostPossible = std::uint64_t{input.size()} * kMaxExpansion + kMaxMatch;
+        out_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(limit_, mostPossible)));
     }
 
     // Answers nullptr on success, else the fault's phrase.
@@ -177,9 +148,11 @@ private:
 
     // Makes out_.size() >= needed where possible (needed <= limit_ is the caller's to ensure) and
     // grows geometrically so that the total work stays linear.
+    std::size_t growthTarget(std::size_t needed) const {
+        return std::min(std::max({needed, out_.size() * 2, kMinimumGrowth}), limit_);
+    }
     void grow(std::size_t needed) {
-        std::size_t target = std::max({needed, out_.size() * 2, kMinimumGrowth});
-        target = std::min(target, limit_);
+        const std::size_t target = growthTarget(needed);
         if (target <= out_.size()) return;
         // Reserving exactly the target keeps the allocation within the declared size.
         if (target > out_.capacity()) out_.reserve(target);
@@ -234,8 +207,10 @@ const std::string_view* Inflater::storedBlock() {
     if (br_.size - br_.pos < len) return &text::kStreamEndsEarly;
     if (wouldExceed(len)) return &text::kMoreDataThanDeclared;
     if (len == 0) return nullptr;
-    if (out_.size() - written_ < len) grow(written_ + len);
-    std::memcpy(out_.data() + written_, in + br_.pos, len);
+    // Appended rather than resized and copied over: the bytes are written once, not zeroed first.
+    out_.resize(written_);
+    if (out_.capacity() - written_ < len) out_.reserve(growthTarget(written_ + len));
+    out_.insert(out_.end(), in + br_.pos, in + br_.pos + len);
     written_ += len;
     br_.pos += len;
     return nullptr;
@@ -253,14 +228,17 @@ const std::string_view* Inflater::dynamicTables() {
     // Reads past the end give zero lengths here; the sticky flag stops the first decode below.
     std::uint8_t clLengths[19] = {};
     for (std::uint32_t i = 0; i < hclen + 4; ++i) clLengths[kCodeLengthOrder[i]] = static_cast<std::uint8_t>(br_.bits(3));
-    SlowCode clCode;
-    if (buildSlowCode(clLengths, 19, clCode) != 0) return &text::kIncompleteCodeLengthCode;
+    std::uint32_t clTable[1 << kCodeLengthRootBits];
+    if (buildDecodeTable(clLengths, 19, Alphabet::CodeLength, clTable).left != 0) return &text::kIncompleteCodeLengthCode;
 
     std::uint8_t lengths[286 + 30] = {};
     const int total = nlen + ndist;
     for (int index = 0; index < total;) {
-        const int symbol = decodeSlow(br_, clCode);
-        if (symbol < 0) return symbol == kRanOut ? &text::kStreamEndsEarly : &text::kInvalidCodeLengthCode;
+        // A read past the end (of a repeat count, or of the code lengths above) ends it here.
+        std::uint32_t entry = 0;
+        const Lookup found = br_.outOfInput ? Lookup::RanOut : decodeCareful(br_, clTable, kCodeLengthRootBits, entry);
+        if (found != Lookup::Ok) return found == Lookup::RanOut ? &text::kStreamEndsEarly : &text::kInvalidCodeLengthCode;
+        const auto symbol = static_cast<int>(entryValue(entry));
         if (symbol < 16) {
             lengths[index++] = static_cast<std::uint8_t>(symbol);
             continue;
@@ -339,93 +317,134 @@ const std::string_view* Inflater::carefulSymbol(const std::uint32_t* lit, const 
     return nullptr;
 }
 
-const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const std::uint32_t* dist) {
-    for (;;) {
-        if (out_.size() - written_ < kFastOutputRoom && out_.size() < limit_) grow(written_ + kFastOutputRoom);
+// The fast loop's state, handed in and out so that the loop can be a function of its own.
+struct FastRun {
+    BitReader br;
+    std::uint8_t* out;         // the output buffer
+    std::size_t size;          // its usable size
+    std::size_t written;
+    const std::string_view* fault = nullptr;
+    bool endOfBlock = false;
+};
 
-        // Fast loop: enough input for any symbol and enough room for any match plus overshoot,
-        // all within the declared size, so only the code and distance checks remain.
-        std::uint8_t* const o = out_.data();
-        const std::size_t size = out_.size();
-        std::size_t w = written_;
-        BitReader br = br_;
-        const std::string_view* fault = nullptr;
-        bool endOfBlock = false;
-        while (w + kFastOutputRoom <= size && br.canRefillFast()) {
-            br.refillFast();
-            std::uint32_t e = lit[br.buffer & kLitRootMask];
-            if (entryKind(e) == kLiteral) {
-                // Up to three literals per refill: 56 bits hold three codes of up to 15 bits, and
-                // the output room covers three bytes.
-                br.consume(entryLength(e));
+// Decodes symbols while at least 8 input bytes and kFastOutputRoom bytes of room remain. Every
+// iteration starts with a refill (56 bits or more), enough for three literals or one length and
+// distance pair. Stops at the end of the block, at a fault, or where the careful loop must go on.
+[[gnu::always_inline]] inline void fastLoopBody(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
+    std::uint8_t* const o = run.out;
+    const std::size_t size = run.size;
+    std::size_t w = run.written;
+    BitReader br = run.br;
+    while (w + kFastOutputRoom <= size && br.canRefillFast()) {
+        br.refillFast();
+        std::uint32_t e = lit[br.buffer & kLitRootMask];
+        if (isLiteral(e)) {
+            br.consume(entryTotal(e));
+            o[w++] = static_cast<std::uint8_t>(entryValue(e));
+            e = lit[br.buffer & kLitRootMask];
+            if (isLiteral(e)) {
+                br.consume(entryTotal(e));
                 o[w++] = static_cast<std::uint8_t>(entryValue(e));
                 e = lit[br.buffer & kLitRootMask];
-                if (entryKind(e) == kLiteral) {
-                    br.consume(entryLength(e));
-                    o[w++] = static_cast<std::uint8_t>(entryValue(e));
-                    e = lit[br.buffer & kLitRootMask];
-                    if (entryKind(e) == kLiteral) {
-                        br.consume(entryLength(e));
-                        o[w++] = static_cast<std::uint8_t>(entryValue(e));
-                        continue;
-                    }
-                }
-                if (w + kFastOutputRoom > size || !br.canRefillFast()) break;
-                br.refillFast();
-            }
-            if (entryKind(e) == kLink) {
-                e = lit[entryValue(e) + ((br.buffer >> kLiteralLengthRootBits) & ((1u << entryExtra(e)) - 1u))];
-                if (entryKind(e) == kLiteral) {
-                    br.consume(entryLength(e));
+                if (isLiteral(e)) {
+                    br.consume(entryTotal(e));
                     o[w++] = static_cast<std::uint8_t>(entryValue(e));
                     continue;
                 }
             }
-            const std::uint32_t kind = entryKind(e);
-            if (kind == kBase) {
-                br.consume(entryLength(e));
-                const std::size_t length = entryValue(e) + lowBits(br.buffer, entryExtra(e));
-                br.consume(entryExtra(e));
-                const std::uint32_t d = tableEntry(dist, kDistanceRootBits, br.buffer);
-                if (entryKind(d) != kBase) {
-                    fault = &text::kInvalidDistanceCode;
-                    break;
-                }
-                br.consume(entryLength(d));
-                const std::size_t distance = entryValue(d) + lowBits(br.buffer, entryExtra(d));
-                br.consume(entryExtra(d));
-                // Needed even here: the distance is the stream's word, not ours.
-                if (distance > w) {
-                    fault = &text::kDistanceTooFarBack;
-                    break;
-                }
-                std::uint8_t* dst = o + w;
-                const std::uint8_t* src = dst - distance;
-                if (distance >= 8) {
-                    // Chunks of 8 read only bytes already final, so overlap repeats the pattern.
-                    for (std::size_t i = 0; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
-                } else if (distance == 1) {
-                    std::memset(dst, *src, length);
-                } else {
-                    for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
-                }
-                w += length;
+            if (w + kFastOutputRoom > size || !br.canRefillFast()) break;
+            br.refillFast();
+        }
+        if (!isBase(e)) {
+            if (entryKind(e) == kLink) e = lit[entryValue(e) + ((br.buffer >> kLiteralLengthRootBits) & ((1u << entryExtra(e)) - 1u))];
+            if (isLiteral(e)) {
+                br.consume(entryTotal(e));
+                o[w++] = static_cast<std::uint8_t>(entryValue(e));
                 continue;
             }
-            if (kind == kEndOfBlock) {
-                br.consume(entryLength(e));
-                endOfBlock = true;
-            } else {
-                fault = kind == kBadSymbol ? &text::kInvalidLengthSymbol : &text::kInvalidLiteralLengthCode;
+            if (!isBase(e)) {
+                if (entryKind(e) == kEndOfBlock) {
+                    br.consume(entryTotal(e));
+                    run.endOfBlock = true;
+                } else {
+                    run.fault = entryKind(e) == kBadSymbol ? &text::kInvalidLengthSymbol : &text::kInvalidLiteralLengthCode;
+                }
+                break;
             }
+        }
+        // The code and its extra bits go in one shift; the extra bits are read from the word before.
+        const std::size_t length = entryValue(e) + (lowBitsBelow64(br.buffer, entryTotal(e)) >> entryLength(e));
+        if (size - w < length + kFastOutputRoom) break;  // near the end: the careful loop takes it
+        br.consume(entryTotal(e));
+        const std::uint32_t d = tableEntry(dist, kDistanceRootBits, br.buffer);
+        if (!isBase(d)) {
+            run.fault = &text::kInvalidDistanceCode;
             break;
         }
-        br_ = br;
-        written_ = w;
-        if (fault != nullptr) return fault;
-        if (endOfBlock) return nullptr;
+        const std::uint64_t before = br.buffer;
+        br.consume(entryTotal(d));
+        const std::size_t distance = entryValue(d) + (lowBitsBelow64(before, entryTotal(d)) >> entryLength(d));
+        // Needed even here: the distance is the stream's word, not ours.
+        if (distance > w) {
+            run.fault = &text::kDistanceTooFarBack;
+            break;
+        }
+        std::uint8_t* dst = o + w;
+        const std::uint8_t* src = dst - distance;
+        if (distance >= 16) {
+            // Chunks no longer than the distance read only bytes already final, so an overlap
+            // repeats the pattern. Most matches are short: two chunks without a loop, then the rest.
+            std::memcpy(dst, src, 16);
+            std::memcpy(dst + 16, src + 16, 16);
+            for (std::size_t i = 32; i < length; i += 16) std::memcpy(dst + i, src + i, 16);
+        } else if (distance >= 8) {
+            std::memcpy(dst, src, 8);
+            std::memcpy(dst + 8, src + 8, 8);
+            for (std::size_t i = 16; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
+        } else if (distance == 1) {
+            std::memset(dst, *src, length);
+        } else {
+            for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
+        }
+        w += length;
+    }
+    run.br = br;
+    run.written = w;
+}
 
-        fault = carefulSymbol(lit, dist, endOfBlock);
+void fastLoopPlain(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) { fastLoopBody(run, lit, dist); }
+
+#if ORBI_ARCHIVE_X86
+// The same loop where the processor has BMI2, whose shifts by a register and low-bit masks are
+// single instructions that leave the flags alone: the bit buffer's work in the loop is mostly those.
+__attribute__((target("bmi2"))) void fastLoopBmi2(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
+    fastLoopBody(run, lit, dist);
+}
+using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
+FastLoop chooseFastLoop() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    const bool bmi2 = __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 8)) != 0;
+    return bmi2 ? fastLoopBmi2 : fastLoopPlain;
+}
+#else
+using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
+FastLoop chooseFastLoop() { return fastLoopPlain; }
+#endif
+
+const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const std::uint32_t* dist) {
+    static const FastLoop fastLoop = chooseFastLoop();
+    for (;;) {
+        // Room for the longest match in the fast loop, unless the declared size ends sooner.
+        if (out_.size() - written_ < kMaxMatch + kFastOutputRoom && out_.size() < limit_) grow(written_ + kMaxMatch + kFastOutputRoom);
+        FastRun run{br_, out_.data(), out_.size(), written_};
+        fastLoop(run, lit, dist);
+        br_ = run.br;
+        written_ = run.written;
+        if (run.fault != nullptr) return run.fault;
+        if (run.endOfBlock) return nullptr;
+
+        bool endOfBlock = false;
+        const std::string_view* fault = carefulSymbol(lit, dist, endOfBlock);
         if (fault != nullptr) return fault;
         if (endOfBlock) return nullptr;
     }
