@@ -327,17 +327,23 @@ struct FastRun {
     bool endOfBlock = false;
 };
 
-// Decodes symbols while at least 8 input bytes and kFastOutputRoom bytes of room remain. Every
-// iteration starts with a refill (56 bits or more), enough for three literals or one length and
-// distance pair. Stops at the end of the block, at a fault, or where the careful loop must go on.
+// Decodes symbols while at least 8 input bytes and kFastOutputRoom bytes of room remain; stops at
+// the end of the block, at a fault, or where the careful loop must go on. After a refill all 64
+// bits of the buffer are stream bits (whole bytes are loaded, only some are counted), and a
+// refill leaves the bits below the count alone: so an entry looked up from the front bits stays
+// right across a refill, as long as no more than 49 bits were taken since the last one. The loop
+// looks up the next entry as soon as the bits are taken, and refills while that lookup is under
+// way. Between refills it takes three literals or one length and distance pair (at most 48 bits).
 [[gnu::always_inline]] inline void fastLoopBody(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
     std::uint8_t* const o = run.out;
     const std::size_t size = run.size;
     std::size_t w = run.written;
     BitReader br = run.br;
-    while (w + kFastOutputRoom <= size && br.canRefillFast()) {
-        br.refillFast();
-        std::uint32_t e = lit[br.buffer & kLitRootMask];
+    const auto canGoOn = [&] { return w + kFastOutputRoom <= size && br.canRefillFast(); };
+    if (!canGoOn()) return;
+    br.refillFast();
+    std::uint32_t e = lit[br.buffer & kLitRootMask];
+    for (;;) {
         if (isLiteral(e)) {
             br.consume(entryTotal(e));
             o[w++] = static_cast<std::uint8_t>(entryValue(e));
@@ -349,10 +355,14 @@ struct FastRun {
                 if (isLiteral(e)) {
                     br.consume(entryTotal(e));
                     o[w++] = static_cast<std::uint8_t>(entryValue(e));
+                    e = lit[br.buffer & kLitRootMask];
+                    if (!canGoOn()) break;
+                    br.refillFast();
                     continue;
                 }
             }
-            if (w + kFastOutputRoom > size || !br.canRefillFast()) break;
+            // A length or distance pair needs a fresh refill behind it.
+            if (!canGoOn()) break;
             br.refillFast();
         }
         if (!isBase(e)) {
@@ -360,6 +370,9 @@ struct FastRun {
             if (isLiteral(e)) {
                 br.consume(entryTotal(e));
                 o[w++] = static_cast<std::uint8_t>(entryValue(e));
+                if (!canGoOn()) break;
+                br.refillFast();
+                e = lit[br.buffer & kLitRootMask];
                 continue;
             }
             if (!isBase(e)) {
@@ -389,6 +402,7 @@ struct FastRun {
             run.fault = &text::kDistanceTooFarBack;
             break;
         }
+        e = lit[br.buffer & kLitRootMask];
         std::uint8_t* dst = o + w;
         const std::uint8_t* src = dst - distance;
         if (distance >= 16) {
@@ -407,6 +421,8 @@ struct FastRun {
             for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
         }
         w += length;
+        if (!canGoOn()) break;
+        br.refillFast();
     }
     run.br = br;
     run.written = w;
