@@ -26,12 +26,13 @@ std::uint32_t symbolEntry(int symbol, int length, Alphabet alphabet) {
 }  // namespace
 
 std::uint32_t reverseBits(std::uint32_t code, int length) {
-    std::uint32_t r = 0;
-    for (int i = 0; i < length; ++i) {
-        r = (r << 1) | (code & 1u);
-        code >>= 1;
-    }
-    return r;
+    // Swaps halves of ever larger pieces of the 16-bit word, then drops the bits beyond the length.
+    std::uint32_t x = code;
+    x = ((x & 0x5555u) << 1) | ((x >> 1) & 0x5555u);
+    x = ((x & 0x3333u) << 2) | ((x >> 2) & 0x3333u);
+    x = ((x & 0x0F0Fu) << 4) | ((x >> 4) & 0x0F0Fu);
+    x = ((x & 0x00FFu) << 8) | ((x >> 8) & 0x00FFu);
+    return x >> (16 - length);
 }
 
 CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alphabet, std::uint32_t* table) {

@@ -1,9 +1,19 @@
-// Inflate. Design: a 64-bit bit buffer and table-driven Huffman decoding (one or two lookups per
-// symbol). A fast loop runs while at least 8 input bytes and 266 bytes of output room remain, so
-// that one refill covers a whole length/distance pair (at most 15+5+15+13 = 48 bits) and match
-// copies may overshoot by up to 7 bytes; the careful loop handles the rest one symbol at a time,
-// checking every bit it takes. Faults are reported exactly where a decoder reading one bit at a
-// time would find them: a code needs only its own bits, while "no code matches" needs all 15.
+// Inflate. Why it is fast, and what it assumes:
+// - A 64-bit bit buffer refilled eight bytes at a time without a branch: the load takes whole
+//   bytes, the count only what fits, so after a refill every bit of the buffer is a stream bit.
+// - Table entries carry the whole step: a literal's byte, or a length's or distance's base with
+//   the bits its code and extra bits take together, so one shift drops them and the extra bits
+//   are read from the word before it. Kinds are bit flags: one test tells each common case apart.
+// - The fast loop runs while 8 input bytes and 32 bytes of output room remain (a match checks its
+//   own length), takes up to three literals or one length/distance pair (48 bits) per refill, and
+//   looks up the next entry before the refill and the match copy, which then overlap with it.
+// - Matches copy 16 (or 8) bytes at a time, overshooting into the room the loop keeps.
+// - Built twice, plainly and for BMI2 (shifts and masks by a register in one instruction), and
+//   chosen once per process by the processor's features.
+// - The output is reserved once: the declared size, never more than the input can unpack to.
+// The careful loop handles the rest one symbol at a time, checking every bit it takes. Faults are
+// reported exactly where a decoder reading one bit at a time would find them: a code needs only
+// its own bits, while "no code matches" needs all 15.
 #include "archive/inflate.hpp"
 
 #include <algorithm>
@@ -28,6 +38,7 @@ constexpr int kMaxMatch = 258;
 constexpr std::size_t kFastOutputRoom = 32;
 constexpr std::size_t kFastInputBytes = 8;
 constexpr std::size_t kMinimumGrowth = 32 * 1024;
+constexpr std::size_t kZeroingStep = 64 * 1024;
 // The most output one input byte can give: a 258-byte match coded in two bits.
 constexpr std::uint64_t kMaxExpansion = 1032;
 constexpr std::uint64_t kLitRootMask = (1u << huffman::kLiteralLengthRootBits) - 1u;
@@ -146,9 +157,11 @@ private:
     const std::string_view* huffmanBlock(const std::uint32_t* lit, const std::uint32_t* dist);
     const std::string_view* carefulSymbol(const std::uint32_t* lit, const std::uint32_t* dist, bool& endOfBlock);
 
-    // Makes out_.size() >= needed where possible (needed <= limit_ is the caller's to ensure) and
-    // grows geometrically so that the total work stays linear.
+    // Makes out_.size() >= needed where possible (needed <= limit_ is the caller's to ensure).
+    // Past the capacity it grows geometrically, so that the total work stays linear; within the
+    // capacity it zeroes a cache-sized step at a time, just ahead of the bytes written there.
     std::size_t growthTarget(std::size_t needed) const {
+        if (needed <= out_.capacity()) return std::min({std::max(needed, out_.size() + kZeroingStep), out_.capacity(), limit_});
         return std::min(std::max({needed, out_.size() * 2, kMinimumGrowth}), limit_);
     }
     void grow(std::size_t needed) {
