@@ -415,7 +415,9 @@ inline bool screen(std::uint32_t tag, const std::uint32_t* cur, std::ptrdiff_t c
     return !(anyLane(hits) | curLong | prevLong);
 }
 
-// Packs bits least significant first; whole 32-bit words go out as they fill.
+// Packs bits least significant first. Every put stores the whole 64-bit buffer and moves on by
+// the bytes it completed, so there is no branch on whether a byte is full; this needs 8 bytes of
+// room past the last byte written.
 class BitSink {
 public:
     explicit BitSink(std::uint8_t* out) : out_(out) {}
@@ -423,26 +425,18 @@ public:
     // n <= 32, and value has no bits at or above n.
     void put(std::uint32_t value, unsigned n) {
         acc_ |= std::uint64_t{value} << count_;
-        count_ += n;
-        if (count_ >= 32) {
-            const auto word = static_cast<std::uint32_t>(acc_);
-            out_[0] = static_cast<std::uint8_t>(word);
-            out_[1] = static_cast<std::uint8_t>(word >> 8);
-            out_[2] = static_cast<std::uint8_t>(word >> 16);
-            out_[3] = static_cast<std::uint8_t>(word >> 24);
-            out_ += 4;
-            acc_ >>= 32;
-            count_ -= 32;
-        }
+        count_ += n;  // at most 7 + 32
+        std::uint64_t bytes = acc_;
+        if constexpr (std::endian::native == std::endian::big) bytes = __builtin_bswap64(bytes);
+        std::memcpy(out_, &bytes, 8);
+        out_ += count_ >> 3;
+        acc_ >>= count_ & ~7u;
+        count_ &= 7;
     }
 
-    // Writes the remaining bits, the last byte padded with zero bits; answers the end.
+    // Writes the last partial byte, padded with zero bits; answers the end.
     std::uint8_t* finish() {
-        while (count_ > 0) {
-            *out_++ = static_cast<std::uint8_t>(acc_);
-            acc_ >>= 8;
-            count_ = count_ > 8 ? count_ - 8 : 0;
-        }
+        if (count_ > 0) *out_++ = static_cast<std::uint8_t>(acc_);
         return out_;
     }
 
@@ -491,8 +485,11 @@ std::size_t compress(const std::uint8_t* in, std::size_t n, std::uint8_t* out) {
             const std::size_t prevCount = previous->size > 0 ? previous->start[h + 1] - prevFrom : 0;
             // Offsets in the previous block are i + kBlock back, so the window ends at offset i.
             const auto lowest = static_cast<std::uint32_t>(i);
-            if (runs.before > kScreen ||
-                !screen(tag, curRun, runs.before, prevRun, static_cast<std::ptrdiff_t>(prevCount), lowest)) {
+            // Text mostly has a long chain or repeats the latest candidate's three bytes: no need
+            // to screen. (curRun[-1] is readable: an entry of another bucket or padding.)
+            const bool likely =
+                (runs.before > kScreen) | ((runs.before > 0) & (entryTag(curRun[runs.before - 1]) == tag));
+            if (likely || !screen(tag, curRun, runs.before, prevRun, static_cast<std::ptrdiff_t>(prevCount), lowest)) {
                 ChainWalk walk(in + p, std::min(n - p, kMaxMatch), tag);
                 if (walk.visit(in + current->base, curRun, runs.before, 0))
                     walk.visit(in + previous->base, prevRun, prevCount, lowest);
@@ -521,7 +518,7 @@ std::size_t compress(const std::uint8_t* in, std::size_t n, std::uint8_t* out) {
 std::vector<std::uint8_t> deflateFixed(std::span<const std::uint8_t> input) {
     const std::size_t n = input.size();
     // At most 9 bits per input byte (a literal; a match costs at most 25 bits for 3 bytes), plus
-    // the header and end code, plus room for one whole 32-bit word written at the end.
+    // the header and end code, plus the 8 bytes the bit sink may store past its end.
     std::vector<std::uint8_t> out(n + n / 8 + 16);
     out.resize(compress(input.data(), n, out.data()));
     return out;
