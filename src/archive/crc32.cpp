@@ -65,13 +65,12 @@ std::uint32_t crc32Sliced(std::uint32_t reg, const std::uint8_t* data, std::size
 }  // namespace digest_detail
 
 std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
-    static const bool useClmul = digest_detail::cpuHasClmul();
-    std::uint32_t reg = ~crc;
-    if (useClmul && bytes.size() >= kClmulMinimum)
-        reg = digest_detail::crc32Clmul(reg, bytes.data(), bytes.size());
-    else
-        reg = digest_detail::crc32Sliced(reg, bytes.data(), bytes.size());
-    return ~reg;
+    using Kernel = std::uint32_t (*)(std::uint32_t, const std::uint8_t*, std::size_t);
+    static const Kernel wide = digest_detail::cpuHasWideClmul() ? digest_detail::crc32ClmulWide
+                               : digest_detail::cpuHasClmul()   ? digest_detail::crc32Clmul
+                                                                : digest_detail::crc32Sliced;
+    const Kernel kernel = bytes.size() >= kClmulMinimum ? wide : digest_detail::crc32Sliced;
+    return ~kernel(~crc, bytes.data(), bytes.size());
 }
 
 std::uint32_t crc32(std::span<const std::uint8_t> bytes) { return crc32Update(0, bytes); }
