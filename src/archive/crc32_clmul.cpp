@@ -26,16 +26,14 @@ bool cpuHasClmul() {
 }
 
 bool cpuHasWideClmul() {
-    if (!cpuHasClmul()) return false;
+    constexpr unsigned kOsSavesAndAvx = 1u << 27 | 1u << 28;  // leaf 1, ECX: OSXSAVE and AVX
     unsigned a = 0, b = 0, c = 0, d = 0;
-    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
-    const bool osSavesVectors = (c & (1u << 27)) != 0, avx = (c & (1u << 28)) != 0;
-    if (!osSavesVectors || !avx) return false;
+    if (!cpuHasClmul() || !__get_cpuid(1, &a, &b, &c, &d) || (c & kOsSavesAndAvx) != kOsSavesAndAvx) return false;
     unsigned xcr0 = 0, xcr0High = 0;
     __asm__("xgetbv" : "=a"(xcr0), "=d"(xcr0High) : "c"(0));
-    if ((xcr0 & 6u) != 6u) return false;  // the system saves both SSE and AVX state
-    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
-    return (b & (1u << 5)) != 0 && (c & (1u << 10)) != 0;  // AVX2, VPCLMULQDQ
+    // The system saves SSE and AVX state; leaf 7, EBX bit 5: AVX2; ECX bit 10: VPCLMULQDQ.
+    return (xcr0 & 6u) == 6u && __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 5)) != 0 &&
+           (c & (1u << 10)) != 0;
 }
 
 namespace {

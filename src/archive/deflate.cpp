@@ -460,31 +460,36 @@ std::size_t compress(const std::uint8_t* in, std::size_t n, std::uint8_t* out) {
     // Positions p with p + 2 < n are hashed; they all enter the chains.
     const std::size_t hashable = n >= kMinMatch ? n - 2 : 0;
     auto work = std::make_unique_for_overwrite<Workspace>();  // each entry is written before it is read
-    SortedBlock* current = &work->blocks[0];
-    SortedBlock* previous = &work->blocks[1];
-    current->clearPadding();
-    previous->clearPadding();
+    for (SortedBlock& block : work->blocks) block.clearPadding();
+    SortedBlock* current = nullptr;
+    // The block before the current one. The first block stands in as its own, seen through a
+    // window moved one block further back (shift), so that none of it can be reached there.
+    const SortedBlock* previous = nullptr;
+    std::size_t shift = 0;
+    std::size_t sorted = 0;  // positions sorted so far
 
     std::size_t p = 0;
     while (p < n) {
         Match best;
         if (p < hashable) {
-            if (p >= current->base + current->size) {
-                std::swap(current, previous);
-                const std::size_t base = previous->base + previous->size;
-                const std::size_t size = std::min(kBlock, hashable - base);
-                current->sort(in, base, size, base + size == hashable, work->runs.data(), work->keys);
+            if (p >= sorted) {
+                SortedBlock* const next = current == &work->blocks[0] ? &work->blocks[1] : &work->blocks[0];
+                const std::size_t size = std::min(kBlock, hashable - sorted);
+                next->sort(in, sorted, size, sorted + size == hashable, work->runs.data(), work->keys);
+                previous = current != nullptr ? current : next;
+                shift = current != nullptr ? 0 : kBlock;
+                current = next;
+                sorted += size;
             }
             const std::size_t i = p - current->base;
             const ChainRuns& runs = work->runs[i];
             const std::uint32_t* const curRun = current->entries() + runs.slot - runs.before;
             const std::uint32_t h = work->keys.hash[i];
             const std::uint32_t tag = work->keys.tag[i];
-            const std::size_t prevFrom = previous->size > 0 ? previous->start[h] : 0;
-            const std::uint32_t* const prevRun = previous->entries() + prevFrom;
-            const std::size_t prevCount = previous->size > 0 ? previous->start[h + 1] - prevFrom : 0;
+            const std::uint32_t* const prevRun = previous->entries() + previous->start[h];
+            const std::size_t prevCount = previous->start[h + 1] - previous->start[h];
             // Offsets in the previous block are i + kBlock back, so the window ends at offset i.
-            const auto lowest = static_cast<std::uint32_t>(i);
+            const auto lowest = static_cast<std::uint32_t>(i + shift);
             // Text mostly has a long chain or repeats the latest candidate's three bytes: no need
             // to screen. (curRun[-1] is readable: an entry of another bucket or padding.)
             const bool likely =
