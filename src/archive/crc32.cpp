@@ -1,5 +1,5 @@
 // CRC-32: a constant 256-entry table (one lookup per byte) and an eight-table "slicing" variant
-// that folds eight bytes per step; the carry-less-multiply kernel lives in crc32_clmul.cpp.
+// that folds eight bytes per step; the carry-less-multiply kernels live in crc32_clmul.cpp.
 // All tables are computed at compile time from the polynomial, so none is built at run time.
 #include "archive/crc32.hpp"
 
@@ -65,13 +65,13 @@ std::uint32_t crc32Sliced(std::uint32_t reg, const std::uint8_t* data, std::size
 }  // namespace digest_detail
 
 std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
-    static const bool useClmul = digest_detail::cpuHasClmul();
-    std::uint32_t reg = ~crc;
-    if (useClmul && bytes.size() >= kClmulMinimum)
-        reg = digest_detail::crc32Clmul(reg, bytes.data(), bytes.size());
-    else
-        reg = digest_detail::crc32Sliced(reg, bytes.data(), bytes.size());
-    return ~reg;
+    using Kernel = std::uint32_t (*)(std::uint32_t, const std::uint8_t*, std::size_t);
+    // The best the processor offers, chosen once.
+    static const Kernel fastest = digest_detail::cpuHasWideClmul() ? digest_detail::crc32ClmulWide
+                                  : digest_detail::cpuHasClmul()   ? digest_detail::crc32Clmul
+                                                                   : digest_detail::crc32Sliced;
+    const Kernel kernel = bytes.size() >= kClmulMinimum ? fastest : digest_detail::crc32Sliced;
+    return ~kernel(~crc, bytes.data(), bytes.size());
 }
 
 std::uint32_t crc32(std::span<const std::uint8_t> bytes) { return crc32Update(0, bytes); }

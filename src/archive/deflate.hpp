@@ -11,7 +11,7 @@ namespace orbi {
 
 // Never fails. Matches are found greedily through hash chains (64 candidates at most, 32 KiB
 // back at most, 258 bytes long at most). Temporary memory: the output (at most 9 bits per input
-// byte), a 128 KiB hash head table and a 128 KiB chain ring.
+// byte) and about 650 KiB of sorted hash chains for two 32 KiB blocks.
 std::vector<std::uint8_t> deflateFixed(std::span<const std::uint8_t> input);
 
 }  // namespace orbi

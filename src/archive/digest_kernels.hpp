@@ -16,6 +16,10 @@ std::uint32_t crc32Sliced(std::uint32_t reg, const std::uint8_t* data, std::size
 bool cpuHasClmul();
 // Requires cpuHasClmul(); any size (short tails go to the sliced kernel).
 std::uint32_t crc32Clmul(std::uint32_t reg, const std::uint8_t* data, std::size_t size);
+// VPCLMULQDQ with AVX2, and a system that saves AVX state.
+bool cpuHasWideClmul();
+// Requires cpuHasWideClmul(); any size (under 128 bytes it is crc32Clmul).
+std::uint32_t crc32ClmulWide(std::uint32_t reg, const std::uint8_t* data, std::size_t size);
 
 using Sha256State = std::array<std::uint32_t, 8>;
 // Compresses `blocks` whole 64-byte blocks into the state.

@@ -25,7 +25,8 @@ TEST(Digests, EveryKernelAgreesWithZlibAndOpenSsl) {
         ASSERT_EQ(crc32(r), crc);
         ASSERT_EQ(crc32Update(crc32(r.first(r.size() / 3)), r.subspan(r.size() / 3)), crc);
         ASSERT_EQ(crc32Update(0, r), crc);
-        for (auto kernel : {dd::crc32Bytewise, dd::crc32Sliced, dd::cpuHasClmul() ? dd::crc32Clmul : dd::crc32Sliced})
+        for (auto kernel : {dd::crc32Bytewise, dd::crc32Sliced, dd::cpuHasClmul() ? dd::crc32Clmul : dd::crc32Sliced,
+                            dd::cpuHasWideClmul() ? dd::crc32ClmulWide : dd::crc32Sliced})
             ASSERT_EQ(~kernel(0xFFFFFFFFu, r.data(), r.size()), crc);
 
         unsigned char md[SHA256_DIGEST_LENGTH];
