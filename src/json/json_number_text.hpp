@@ -60,6 +60,15 @@ public:
         setHeap(copy, length);
     }
 
+    // assign() for a spelling of at most kInlineCapacity bytes that has kInlineCapacity readable
+    // bytes from its start (as inside a longer text): copies that fixed count, which compiles to
+    // a few moves where an exact-length copy is a call.
+    void assignInlineFrom(const char* text, std::size_t length) noexcept {
+        release();
+        std::memcpy(bytes_, text, kInlineCapacity);
+        setInline(length);
+    }
+
     void clear() noexcept {
         release();
         setInline(0);

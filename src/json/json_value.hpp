@@ -24,8 +24,8 @@ struct JsonValue {
     std::vector<JsonValue> items;
     std::vector<JsonMember> members;
 
-    // Defined out of line (so user-provided): value-initialization, as in
-    // vector::emplace_back(), then does not zero the whole object before the member
+    // Defaulted after JsonMember below, not here (so user-provided): value-initialization, as
+    // in vector::emplace_back(), then does not zero the whole object before the member
     // initializers run, and JsonMember need not be complete here.
     JsonValue() noexcept;
 
@@ -55,6 +55,8 @@ struct JsonMember {
 
     bool operator==(const JsonMember&) const = default;
 };
+
+inline JsonValue::JsonValue() noexcept = default;
 
 inline JsonValue JsonValue::makeNull() { return JsonValue(); }
 
