@@ -11,15 +11,15 @@
 
 namespace orbi {
 
-enum class JsonKind : std::uint32_t { Null = 0, Boolean = 1, Number = 2, String = 3, Array = 4, Object = 5 };
+enum class JsonKind : std::uint8_t { Null = 0, Boolean = 1, Number = 2, String = 3, Array = 4, Object = 5 };
 
 struct JsonMember;
 
 struct JsonValue {
     JsonKind kind = JsonKind::Null;
     bool boolean = false;
-    double number = 0.0;
     JsonNumberText numberText;  // exact spelling for a number read from text; empty when made in memory
+    double number = 0.0;
     std::string string;
     std::vector<JsonValue> items;
     std::vector<JsonMember> members;

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -90,6 +91,13 @@ TEST(JsonParser, NumbersReadAsStrtodReads) {
     };
     std::vector<std::string> texts = {"9007199254740993", "0.9007199254740993", "1234567890123456789", "12345678901234567890",
                                       "18446744073709551616", "99999999999999999999.5", "0.0000000000000000000001", "1.7976931348623157e308", "-0", "-0.0"};
+    for (const char* edge : {"1e27", "1e28", "1234567890123456789e-27", "1234567890123456789e-28", "9999999999999999999e27", "0e-99999", "5E+0005"})
+        texts.push_back(edge);  // the bounds of the exact conversions
+    for (int i = 0; i < 4000; ++i) {  // exactly halfway between two doubles: odd * 2^-f, odd in [2^53, 2^54), spelled as odd * 5^f / 10^f
+        const int f = i % 4;
+        std::string text = std::to_string(((std::uint64_t{1} << 53) | (rng() >> 11) | 1) * (f == 0 ? 1 : f == 1 ? 5 : f == 2 ? 25 : 125));
+        texts.push_back(f == 0 ? text : text.insert(text.size() - static_cast<std::size_t>(f), "."));
+    }
     for (int i = 0; i < 30000; ++i) {
         std::string text = (rng() % 3 == 0 ? "-" : "") + digits(1 + rng() % 20);
         if (rng() % 4 != 0) text += "." + digits(rng() % 24);
@@ -107,6 +115,13 @@ TEST(JsonParser, NumbersReadAsStrtodReads) {
         }
         ASSERT_EQ(got, text);
         ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
+    // Spellings of up to 21 bytes are kept in the value, longer ones apart; either way a copy keeps them, ending in a zero byte.
+    for (const char* text : {"-0.12345678901234567", "-0.012345678901234567", "-0.0012345678901234567"}) {
+        JsonValue v;
+        ASSERT_EQ(verdict(text, &v), text);
+        const JsonValue copy = v;
+        EXPECT_TRUE(copy.numberText == std::string_view(text) && std::strlen(copy.numberText.c_str()) == copy.numberText.size()) << text;
     }
 }
 
