@@ -1,6 +1,9 @@
 // The number rule and float-precision tests. std::from_chars in general notation reads exactly
 // the grammar wanted (no "+", no hex, "1." and leading zeros allowed, inf/nan words) and
-// reports overflow and underflow to zero as out of range.
+// reports overflow and underflow to zero as out of range. The plain decimals documents hold
+// are converted before it, exactly: what Clinger's fast path cannot take (the 17-digit shortest
+// spellings of doubles, mostly) by 128-bit integer arithmetic with a sticky bit, so that one
+// hardware conversion rounds correctly; a division by 5^f goes through its reciprocal.
 #include "json/json_number.hpp"
 
 #include <array>

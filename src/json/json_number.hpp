@@ -77,7 +77,9 @@ inline std::size_t readShortDecimal(const char* first, const char* last, ShortDe
     out.negative = *p == '-';
     if (out.negative) ++p;
     std::uint64_t digits = 0;
-    const std::size_t whole = readDigits(p, last, digits);
+    const char* wholeStart = p;
+    while (p < last && isDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');  // mostly 1 to 3 digits
+    const auto whole = static_cast<std::size_t>(p - wholeStart);
     if (whole == 0) return 0;
     std::size_t fraction = 0;
     if (p < last && *p == '.') {

@@ -1,14 +1,16 @@
 // Strict recursive-descent JSON parser that builds JsonValue trees.
-// Design: a JsonValue is large (its string, vectors and number spelling), so the parse keeps
-// what it reads as small plain records until the container holding them closes: the elements
-// or members of every open container wait on one stack shared by the whole parse (a number as
-// its value and the place of its spelling in the text, a string as the place of its bytes,
-// a closed container as its finished vector), and on closing the container makes its vector at
-// the exact size and builds each JsonValue there once. No JsonValue is built aside, moved or
-// cleared, and no vector regrows. Strings without escapes stay where they are in the text until
-// then; the rare ones with escapes are decoded into a buffer that unwinds with the containers.
-// String bodies are scanned eight bytes at a time for the quote or backslash; objects check
-// duplicate keys linearly while small and through an open-addressing index beyond.
+// Design: a JsonValue is large (its string, vectors and number spelling: 112 bytes) and most of
+// the cost of a tree is writing and freeing them, so each is written once, where it stays. What
+// the parse reads waits as a small plain record until the container holding it closes: the
+// elements and members of the open containers sit on stacks shared by the whole parse (a
+// number as its value and the place of its spelling in the text, a string as the place of its
+// bytes, a closed container as its finished vector), and on closing, the container makes its
+// vector at the exact size and builds each JsonValue there. Nothing is built aside, moved,
+// cleared or regrown. Strings without escapes stay where they are in the text until then; the
+// rare ones with escapes are decoded into a buffer that unwinds with the containers.
+// Assumes nothing of the text beyond its end; string bodies and indentation are scanned eight
+// bytes at a time. Objects check duplicate keys linearly while small and through an
+// open-addressing index of member positions beyond.
 #include "json/json_parser.hpp"
 
 #include <algorithm>
@@ -236,7 +238,7 @@ private:
         return std::string_view((r.decoded ? decoded_.data() : text_) + r.offset, r.length);
     }
 
-    // Reads the value at the position (after any whitespace) into out, a default record.
+    // Reads the value at the position (whitespace already passed) into out, a default record.
     bool parseValue(PendingValue& out) {
         if (p_ == end_) return fail(reason::kInvalidNumber);
         switch (*p_) {
@@ -289,7 +291,7 @@ private:
         return true;
     }
 
-    // Reads the element at the position (after any whitespace) onto the item stack. A scalar
+    // Reads the element at the position (whitespace already passed) onto the item stack. A scalar
     // is read in its slot; a container is read aside first, as its own elements move the stack.
     bool pushItem() {
         if (p_ < end_ && opensContainer(*p_)) {
