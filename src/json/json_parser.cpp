@@ -212,8 +212,8 @@ private:
     // passed eight bytes at a time.
     void skipWhitespace() {
         const char* p = p_;  // a local cursor: stores into strings could alias the member
-        if (p < end_ && static_cast<unsigned char>(*p) > ' ') return;  // the usual case: none
-        while (p < end_ && kWhitespace[static_cast<unsigned char>(*p)]) {
+        // Most tokens follow no whitespace: a byte above the space ends it before the table.
+        while (p < end_ && static_cast<unsigned char>(*p) <= ' ' && kWhitespace[static_cast<unsigned char>(*p)]) {
             ++p;
             while (end_ - p >= 8) {
                 std::uint64_t w;
@@ -516,12 +516,13 @@ private:
     // Four hex digits at the position; false with the reason set when they are not there.
     bool readHex4(std::uint32_t& unit) {
         if (end_ - p_ < 4) return fail(reason::kTruncatedEscape);
-        unit = 0;
+        std::uint32_t value = 0;
         for (int i = 0; i < 4; ++i) {
             const int h = hexValue(p_[i]);
             if (h < 0) return fail(reason::kBadEscape);
-            unit = (unit << 4) | static_cast<std::uint32_t>(h);
+            value = (value << 4) | static_cast<std::uint32_t>(h);
         }
+        unit = value;
         p_ += 4;
         return true;
     }

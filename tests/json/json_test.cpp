@@ -43,9 +43,17 @@ TEST(JsonParser, EveryTextGivesItsWritingOrItsExactReason) {
     verdict(R"([[1.5,true,"t",[0]],["s",{},null,false]])", &v);
     const auto& s = v.items[1].items;
     EXPECT_TRUE(s[0].number == 0.0 && !s[0].boolean && s[0].numberText.empty() && s[0].items.empty() && s[2].string.empty() && !s[3].boolean);
+    verdict(R"([{"a":1,"b":[2,3,4],"c":{}},5])", &v);  // every vector at its exact size
+    EXPECT_TRUE(v.items.capacity() == 2 && v.items[0].members.capacity() == 3 && v.items[0].members[1].value.items.capacity() == 3);
 }
 
 TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
+    for (const char* shape : {"k%d________", "________k%d"}) {  // in linear time: keys that differ only at one end spread over the index
+        std::string text = "{";
+        for (int i = 0; i < 200000; ++i) text += "\"" + std::string(shape).replace(std::string(shape).find("%d"), 2, std::to_string(i)) + "\":0,";
+        text.back() = '}';
+        EXPECT_EQ(verdict(text).size(), text.size());
+    }
     for (int count : {12, 13, 40, 1000}) {  // large objects check keys through an index
         std::string text = "{";
         for (int i = 0; i < count; ++i) text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
@@ -239,6 +247,8 @@ TEST(JsonValue, MembersAndAdoptedSpellings) {
     findMember(copy, "a")->string = "changed";  // a deep copy
     EXPECT_TRUE(stringMemberOr(v, "a", "f") == "x" && stringMemberOr(v, "b", "f") == "f" && stringMemberOr(v, "c", "f") == "f");
     EXPECT_EQ(findMember(v, std::string_view("a\0", 2)), nullptr);
+    EXPECT_TRUE(JsonValue::makeNumber(1, "1.0") == JsonValue::makeNumber(1, "1.0") && !(JsonValue::makeNumber(1, "1") == JsonValue::makeNumber(1, "1.0")) &&
+                !(JsonValue::makeNumber(1) == JsonValue::makeNumber(2)) && !(JsonValue() == JsonValue::makeBool(false)));
     EXPECT_EQ(writeCompact(v), R"({"b":true,"a":"x"})");
     EXPECT_TRUE(removeMember(v, "b") && !removeMember(v, "b"));
     JsonValue s = JsonValue::makeString("text");  // a member set on a scalar makes an object
