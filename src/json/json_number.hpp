@@ -13,9 +13,10 @@ namespace orbi::json_number {
 // The general reader behind readPrefix, for text starting with "-" or a digit.
 std::size_t readGeneral(std::string_view text, double& value);
 
-// Short plain decimals (at most 19 digits forming an integer up to 2^53, no exponent) are
-// converted exactly by one correctly rounded division by a power of ten (Clinger's fast
-// path); inline, as every number a document holds passes here.
+// Plain decimals of at most 19 digits with a short exponent, the numbers documents hold, are read
+// here and converted exactly: by one correctly rounded operation (Clinger's fast path) when the
+// digits fit a double and the power of ten is exact, else by exact integer arithmetic. Anything
+// else is left to the general reader. Inline, as every number a document holds passes here.
 namespace detail {
 
 inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -39,6 +40,8 @@ inline std::uint64_t eightDigitValue(std::uint64_t w) {
     return (((w & kMask) * kHundredsAndMillions) + (((w >> 16) & kMask) * kOnesAndTenThousands)) >> 32;
 }
 
+inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
 // Reads a run of digits into mantissa (wrapping silently past 19 digits; callers check the
 // count) and returns the count. Long runs (the fraction of a double's shortest spelling is
 // often 16 or 17 digits) go eight digits at a time.
@@ -53,31 +56,65 @@ inline std::size_t readDigits(const char*& p, const char* last, std::uint64_t& m
             p += 8;
         }
     }
-    while (p < last && static_cast<unsigned char>(*p - '0') < 10) {
+    while (p < last && isDigit(*p)) {
         mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
         ++p;
     }
     return static_cast<std::size_t>(p - start);
 }
 
-// 0 when the text is not a short plain decimal, else the length read.
-inline std::size_t readShortDecimal(const char* first, const char* last, double& value) {
+// A plain decimal as read: the value is (negative ? -1 : 1) * digits * 10^exponent.
+struct ShortDecimal {
+    std::uint64_t digits = 0;
+    int exponent = 0;
+    bool negative = false;
+};
+
+// Reads -?D+(.D+)?([eE][+-]?D{1,4})? with at most 19 digits before the exponent. 0 for
+// anything else, which the general reader then decides on ("1.", "-.5", "1e", long spellings).
+inline std::size_t readShortDecimal(const char* first, const char* last, ShortDecimal& out) {
     const char* p = first;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    std::uint64_t mantissa = 0;
-    const std::size_t digits = readDigits(p, last, mantissa);
-    if (digits == 0) return 0;
+    out.negative = *p == '-';
+    if (out.negative) ++p;
+    std::uint64_t digits = 0;
+    const char* wholeStart = p;
+    while (p < last && isDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');  // mostly 1 to 3 digits
+    const auto whole = static_cast<std::size_t>(p - wholeStart);
+    if (whole == 0) return 0;
     std::size_t fraction = 0;
     if (p < last && *p == '.') {
         ++p;
-        fraction = readDigits(p, last, mantissa);
+        fraction = readDigits(p, last, digits);
+        if (fraction == 0) return 0;
     }
-    if (digits + fraction > 19 || (p < last && (*p == 'e' || *p == 'E'))) return 0;
-    if (mantissa > (std::uint64_t{1} << 53) || fraction > 22) return 0;
-    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fraction];
-    value = negative ? -magnitude : magnitude;
+    if (whole + fraction > 19) return 0;
+    int exponent = 0;
+    if (p < last && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool minus = p < last && *p == '-';
+        if (p < last && (*p == '-' || *p == '+')) ++p;
+        const char* start = p;
+        while (p < last && isDigit(*p) && p - start < 5) exponent = exponent * 10 + (*p++ - '0');
+        if (p == start || p - start > 4) return 0;
+        if (minus) exponent = -exponent;
+    }
+    out.digits = digits;
+    out.exponent = exponent - static_cast<int>(fraction);
     return static_cast<std::size_t>(p - first);
+}
+
+// The exact conversion beyond Clinger's fast path (digits above 2^53, or powers of ten up to
+// 10^27 either way); false when it does not apply.
+bool toDoubleWide(const ShortDecimal& d, double& value);
+
+inline bool toDouble(const ShortDecimal& d, double& value) {
+    if (d.digits <= (std::uint64_t{1} << 53) && d.exponent >= -22 && d.exponent <= 22) {
+        const double digits = static_cast<double>(d.digits);
+        const double magnitude = d.exponent < 0 ? digits / kPowersOfTen[-d.exponent] : digits * kPowersOfTen[d.exponent];
+        value = d.negative ? -magnitude : magnitude;
+        return true;
+    }
+    return toDoubleWide(d, value);
 }
 
 }  // namespace detail
@@ -88,8 +125,11 @@ inline std::size_t readShortDecimal(const char* first, const char* last, double&
 inline std::size_t readPrefix(std::string_view text, double& value) {
     if (text.empty()) return 0;
     const char c = text.front();
-    if (c != '-' && (c < '0' || c > '9')) return 0;
-    if (const std::size_t n = detail::readShortDecimal(text.data(), text.data() + text.size(), value)) return n;
+    if (c != '-' && !detail::isDigit(c)) return 0;
+    detail::ShortDecimal decimal;
+    if (const std::size_t n = detail::readShortDecimal(text.data(), text.data() + text.size(), decimal)) {
+        if (detail::toDouble(decimal, value)) return n;
+    }
     return readGeneral(text, value);
 }
 

@@ -1,6 +1,8 @@
-// JsonNumberText: the spelling a number was read with. Spellings of up to 22 bytes (every
-// double's shortest form, sign and exponent included) are kept inside the object, longer ones
-// on the heap, so reading a document allocates nothing per number.
+// JsonNumberText: the spelling a number was read with. Spellings of up to 21 bytes (a float's
+// or double's shortest form in plain notation, signed, as documents hold them) are kept inside
+// the object, longer ones on the heap, so reading a document allocates next to nothing per
+// number. The object is 22 bytes with no alignment, so that JsonValue packs its kind and flag
+// beside it.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +15,7 @@ namespace orbi {
 
 class JsonNumberText {
 public:
-    static constexpr std::size_t kInlineCapacity = 22;
+    static constexpr std::size_t kInlineCapacity = 21;
 
     JsonNumberText() noexcept { setInline(0); }
     explicit JsonNumberText(std::string_view text) { init(text.data(), text.size()); }
@@ -60,13 +62,22 @@ public:
         setHeap(copy, length);
     }
 
+    // assign() for a spelling of at most kInlineCapacity bytes that has kInlineCapacity readable
+    // bytes from its start (as inside a longer text): copies that fixed count, which compiles to
+    // a few moves where an exact-length copy is a call.
+    void assignInlineFrom(const char* text, std::size_t length) noexcept {
+        release();
+        std::memcpy(bytes_, text, kInlineCapacity);
+        setInline(length);
+    }
+
     void clear() noexcept {
         release();
         setInline(0);
     }
 
     bool empty() const noexcept { return size() == 0; }
-    std::size_t size() const noexcept { return isHeap() ? heapSize() : bytes_[kTag]; }
+    std::size_t size() const noexcept { return isHeap() ? heapSize() : kInlineCapacity - bytes_[kTag]; }
     const char* data() const noexcept { return isHeap() ? heapData() : reinterpret_cast<const char*>(bytes_); }
     const char* c_str() const noexcept { return data(); }
     std::string str() const { return std::string(data(), size()); }
@@ -78,9 +89,10 @@ public:
     friend bool operator==(const JsonNumberText& a, std::string_view b) noexcept { return std::string_view(a) == b; }
 
 private:
-    // Inline: the bytes, a terminating zero, and the length in the last byte. Heap: a pointer
-    // and a size at the front, kHeapTag in the last byte.
-    static constexpr std::size_t kTag = kInlineCapacity + 1;
+    // Inline: the bytes, a terminating zero, and kInlineCapacity - length in the last byte,
+    // which is then the terminating zero of a spelling of full length. Heap: a pointer and a
+    // size at the front, kHeapTag in the last byte.
+    static constexpr std::size_t kTag = kInlineCapacity;
     static constexpr unsigned char kHeapTag = 0xFF;
 
     bool isHeap() const noexcept { return bytes_[kTag] == kHeapTag; }
@@ -98,7 +110,7 @@ private:
 
     void setInline(std::size_t length) noexcept {
         bytes_[length] = 0;
-        bytes_[kTag] = static_cast<unsigned char>(length);
+        bytes_[kTag] = static_cast<unsigned char>(kInlineCapacity - length);
     }
     void setHeap(char* p, std::size_t length) noexcept {
         std::memcpy(bytes_, &p, sizeof p);
@@ -115,10 +127,10 @@ private:
         if (isHeap()) delete[] heapData();
     }
 
-    alignas(char*) unsigned char bytes_[kInlineCapacity + 2];
+    unsigned char bytes_[kInlineCapacity + 1];
 };
 
-static_assert(sizeof(JsonNumberText) == 24);
+static_assert(sizeof(JsonNumberText) == 22 && alignof(JsonNumberText) == 1);
 
 std::ostream& operator<<(std::ostream& out, const JsonNumberText& text);
 

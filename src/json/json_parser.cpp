@@ -1,17 +1,22 @@
-// Strict recursive-descent JSON parser that builds JsonValue trees in place.
-// Design: recursion is bounded by the 256-container limit and each frame holds little more than
-// one JsonValue. Elements and members of open containers collect on two scratch stacks shared
-// by the whole parse and move into an exactly sized vector when the container closes, so each
-// container allocates once; the emptied slots stay on the stacks and are reused. String bodies
-// are scanned eight bytes at a time for the quote or backslash and copied in runs; objects
-// check duplicate keys linearly while small and through an open-addressing index of member
-// positions once they grow.
+// Strict recursive-descent JSON parser that builds JsonValue trees.
+// Design: a JsonValue is large (its string, vectors and number spelling: 112 bytes) and most of
+// the cost of a tree is writing and freeing them, so each is written once, where it stays. What
+// the parse reads waits as a small plain record until the container holding it closes: the
+// elements and members of the open containers sit on stacks shared by the whole parse (a
+// number as its value and the place of its spelling in the text, a string as the place of its
+// bytes, a closed container as its finished vector), and on closing, the container makes its
+// vector at the exact size and builds each JsonValue there. Nothing is built aside, moved,
+// cleared or regrown. Strings without escapes stay where they are in the text until then; the
+// rare ones with escapes are decoded into a buffer that unwinds with the containers.
+// Assumes nothing of the text beyond its end; string bodies and indentation are scanned eight
+// bytes at a time. Objects check duplicate keys linearly while small and through an
+// open-addressing index of member positions beyond.
 #include "json/json_parser.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 #include "json/json_number.hpp"
@@ -82,83 +87,118 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
     }
 }
 
+// Where the bytes of a string or a number's spelling are: in the text, or for a string with
+// escapes in the decoding buffer (by offset, as the buffer may move).
+struct ByteRange {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    bool decoded = false;
+};
+
+// A value read whose JsonValue is not made yet.
+struct PendingValue {
+    JsonKind kind = JsonKind::Null;
+    bool boolean = false;
+    double number = 0.0;
+    ByteRange bytes;  // string bytes or number spelling; for a closed container, offset is the
+                      // position of its finished vector on the parser's stack of them
+};
+
+// A member of an open object.
+struct PendingMember {
+    ByteRange key;
+    PendingValue value;
+};
+
 // Objects up to this many members are checked for a repeated key by comparing with each.
 constexpr std::size_t kLinearKeyLimit = 12;
 
+// Equal keys; most different keys differ in length or first byte, which saves the call.
+bool sameKey(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a.empty() || (a[0] == b[0] && a == b));
+}
+
 // Positions of an object's members by key hash: slots hold member index + 1, 0 when empty.
-// Members are passed as a pointer each time because the scratch stack may have moved them.
+// Keys are looked up through a function of the index, as their records may move.
 class KeyIndex {
 public:
-    // True if members[index].key is new (and is then recorded); false if already present.
-    bool insert(const JsonMember* members, std::size_t index) {
-        if ((index + 1) * 2 > slots_.size()) rebuild(members, index);
-        return place(members, index);
+    // True if key (the key of member `index`) is new, and then records it; false if present.
+    template <typename KeyAt>
+    bool insert(std::string_view key, std::size_t index, const KeyAt& keyAt) {
+        if ((index + 1) * 2 > slots_.size()) rebuild(index, keyAt);
+        return place(key, index, keyAt);
     }
 
 private:
-    // Mixes the key eight bytes at a time (keys are short; the table only needs spread).
+    // Mixes the key eight bytes at a time (keys are short; the table only needs spread). A key
+    // of eight bytes or more ends with its last eight, overlapping the words before.
     static std::size_t hashOf(std::string_view key) {
-        std::uint64_t h = key.size() * 0x9E3779B97F4A7C15ULL;
-        std::size_t i = 0;
-        for (; i + 8 <= key.size(); i += 8) {
-            std::uint64_t w;
-            std::memcpy(&w, key.data() + i, 8);
-            h = (h ^ w) * 0xBF58476D1CE4E5B9ULL;
-            h ^= h >> 31;
+        const std::size_t n = key.size();
+        std::uint64_t h = n * 0x9E3779B97F4A7C15ULL;
+        std::uint64_t w = 0;
+        if (n >= 8) {
+            for (std::size_t i = 0; i + 8 < n; i += 8) {
+                std::memcpy(&w, key.data() + i, 8);
+                h = (h ^ w) * 0xBF58476D1CE4E5B9ULL;
+                h ^= h >> 31;
+            }
+            std::memcpy(&w, key.data() + n - 8, 8);
+        } else {
+            for (std::size_t i = 0; i < n; ++i) w = (w << 8) | static_cast<unsigned char>(key[i]);
         }
-        std::uint64_t tail = 0;
-        for (; i < key.size(); ++i) tail = (tail << 8) | static_cast<unsigned char>(key[i]);
-        h = (h ^ tail) * 0x94D049BB133111EBULL;
+        h = (h ^ w) * 0x94D049BB133111EBULL;  // the high bytes of w reach only the high bits here,
+        h = (h ^ (h >> 32)) * 0xBF58476D1CE4E5B9ULL;  // so fold them down before the table's mask
         return static_cast<std::size_t>(h ^ (h >> 29));
     }
 
-    bool place(const JsonMember* members, std::size_t index) {
-        const std::string& key = members[index].key;
+    template <typename KeyAt>
+    bool place(std::string_view key, std::size_t index, const KeyAt& keyAt) {
         const std::size_t mask = slots_.size() - 1;
         std::size_t i = hashOf(key) & mask;
         while (slots_[i] != 0) {
-            if (members[slots_[i] - 1].key == key) return false;
+            if (keyAt(slots_[i] - 1) == key) return false;
             i = (i + 1) & mask;
         }
         slots_[i] = static_cast<std::uint32_t>(index + 1);
         return true;
     }
 
-    void rebuild(const JsonMember* members, std::size_t count) {
-        slots_.assign(std::bit_ceil((count + 1) * 4), 0);
-        for (std::size_t i = 0; i < count; ++i) place(members, i);
+    template <typename KeyAt>
+    void rebuild(std::size_t count, const KeyAt& keyAt) {
+        slots_.assign(std::max<std::size_t>(kFirstSlots, std::bit_ceil((count + 1) * 4)), 0);
+        for (std::size_t i = 0; i < count; ++i) place(keyAt(i), i, keyAt);
     }
+
+    // Objects that outgrow the linear check are mostly large: start at room for 256 members.
+    static constexpr std::size_t kFirstSlots = 512;
 
     std::vector<std::uint32_t> slots_;
 };
 
 bool opensContainer(char c) { return c == '[' || c == '{'; }
 
-// Makes a reused (moved-from) slot a plain null again.
-void clearSlot(JsonValue& v) {
-    v.kind = JsonKind::Null;
-    v.boolean = false;
-    v.number = 0.0;
-    v.numberText.clear();
-    v.string.clear();
-    v.items.clear();
-    v.members.clear();
-}
-
 class Parser {
 public:
     Parser(std::string_view text, std::string& reason)
-        : p_(text.data()), end_(text.data() + text.size()), reason_(reason) {}
+        : text_(text.data()), p_(text.data()), end_(text.data() + text.size()), reason_(reason) {
+        // Room for what a typical document keeps open at once, so that the stacks do not regrow
+        // through every small document; past the cap they grow as they need.
+        const std::size_t guess = std::min<std::size_t>(text.size() / 32, 1024);
+        items_.reserve(guess);
+        members_.reserve(guess);
+    }
 
     bool parseTop(JsonValue& out) {
         skipWhitespace();
         if (p_ == end_) return fail(reason::kEmptyDocument);
-        if (!parseValue(out)) {
+        PendingValue value;
+        if (!parseValue(value)) {
             if (reason_.empty()) reason_ = reason::kParseError;
             return false;
         }
         skipWhitespace();
         if (p_ != end_) return fail(reason::kTrailingContent);
+        make(out, value);
         return true;
     }
 
@@ -172,7 +212,8 @@ private:
     // passed eight bytes at a time.
     void skipWhitespace() {
         const char* p = p_;  // a local cursor: stores into strings could alias the member
-        while (p < end_ && kWhitespace[static_cast<unsigned char>(*p)]) {
+        // Most tokens follow no whitespace: a byte above the space ends it before the table.
+        while (p < end_ && static_cast<unsigned char>(*p) <= ' ' && kWhitespace[static_cast<unsigned char>(*p)]) {
             ++p;
             while (end_ - p >= 8) {
                 std::uint64_t w;
@@ -193,13 +234,17 @@ private:
         return static_cast<std::size_t>(end_ - p_) >= word.size() && std::memcmp(p_, word.data(), word.size()) == 0;
     }
 
-    bool parseValue(JsonValue& out) {
-        skipWhitespace();
+    std::string_view bytesOf(const ByteRange& r) const {
+        return std::string_view((r.decoded ? decoded_.data() : text_) + r.offset, r.length);
+    }
+
+    // Reads the value at the position (whitespace already passed) into out, a default record.
+    bool parseValue(PendingValue& out) {
         if (p_ == end_) return fail(reason::kInvalidNumber);
         switch (*p_) {
             case '"':
                 out.kind = JsonKind::String;
-                return parseString(out.string);
+                return parseString(out.bytes);
             case '[':
                 if (++depth_ > kJsonMaxDepth) return fail(reason::kNestedTooDeep);
                 if (!parseArray(out)) return false;
@@ -236,153 +281,215 @@ private:
         }
     }
 
-    bool parseNumber(JsonValue& out) {
-        double value = 0.0;
+    bool parseNumber(PendingValue& out) {
         const std::size_t length =
-            json_number::readPrefix(std::string_view(p_, static_cast<std::size_t>(end_ - p_)), value);
+            json_number::readPrefix(std::string_view(p_, static_cast<std::size_t>(end_ - p_)), out.number);
         if (length == 0) return fail(reason::kInvalidNumber);
         out.kind = JsonKind::Number;
-        out.number = value;
-        out.numberText.assign(p_, length);
+        out.bytes = ByteRange{static_cast<std::size_t>(p_ - text_), length, false};
         p_ += length;
         return true;
     }
 
-    JsonValue& nextItemSlot() {
-        if (itemTop_ == items_.size()) {
-            ++itemTop_;
-            return items_.emplace_back();
-        }
-        JsonValue& slot = items_[itemTop_++];
-        clearSlot(slot);
-        return slot;
-    }
-
-    JsonMember& nextMemberSlot() {
-        if (memberTop_ == members_.size()) {
-            ++memberTop_;
-            members_.push_back(JsonMember{});  // aggregate-initialized: no zero fill of the slot
-            return members_.back();
-        }
-        JsonMember& slot = members_[memberTop_++];
-        slot.key.clear();
-        clearSlot(slot.value);
-        return slot;
-    }
-
-    // Parses the element at the position onto the item stack. Scalars are built in their slot;
-    // a container is built in this frame first, as its own elements may move the stack.
+    // Reads the element at the position (whitespace already passed) onto the item stack. A scalar
+    // is read in its slot; a container is read aside first, as its own elements move the stack.
     bool pushItem() {
-        skipWhitespace();
         if (p_ < end_ && opensContainer(*p_)) {
-            JsonValue nested;
+            PendingValue nested;
             if (!parseValue(nested)) return false;
-            nextItemSlot() = std::move(nested);
+            items_.push_back(nested);
             return true;
         }
-        return parseValue(nextItemSlot());
+        return parseValue(items_.emplace_back());
     }
 
-    bool parseArray(JsonValue& out) {
-        out.kind = JsonKind::Array;
+    // The same for the value of the member in `slot` of the member stack.
+    bool parseMemberValue(std::size_t slot) {
+        if (p_ < end_ && opensContainer(*p_)) {
+            PendingValue nested;
+            if (!parseValue(nested)) return false;
+            members_[slot].value = nested;
+            return true;
+        }
+        return parseValue(members_[slot].value);
+    }
+
+    bool parseArray(PendingValue& out) {
         ++p_;
         skipWhitespace();
         if (p_ < end_ && *p_ == ']') {
             ++p_;
-            return true;
+            return finish(out, std::vector<JsonValue>());
         }
-        const std::size_t base = itemTop_;
+        const Mark mark = markStacks();
         for (;;) {
             if (!pushItem()) return false;
             skipWhitespace();
             if (p_ < end_) {
                 if (*p_ == ',') {
                     ++p_;
+                    skipWhitespace();
                     continue;
                 }
                 if (*p_ == ']') {
                     ++p_;
-                    const auto first = items_.begin() + static_cast<std::ptrdiff_t>(base);
-                    const auto last = items_.begin() + static_cast<std::ptrdiff_t>(itemTop_);
-                    out.items.assign(std::make_move_iterator(first), std::make_move_iterator(last));
-                    itemTop_ = base;
-                    return true;
+                    break;
                 }
             }
             return fail(reason::kExpectedCommaOrBracket);
         }
+        std::vector<JsonValue> items;
+        items.reserve(items_.size() - mark.items);
+        for (std::size_t i = mark.items; i < items_.size(); ++i) make(items.emplace_back(), items_[i]);
+        unwind(mark);
+        return finish(out, std::move(items));
     }
 
-    bool parseObject(JsonValue& out) {
-        out.kind = JsonKind::Object;
+    bool parseObject(PendingValue& out) {
         ++p_;
         skipWhitespace();
         if (p_ < end_ && *p_ == '}') {
             ++p_;
-            return true;
+            return finish(out, std::vector<JsonMember>());
         }
-        const std::size_t base = memberTop_;
+        const Mark mark = markStacks();
         KeyIndex index;
         for (;;) {
-            skipWhitespace();
             if (p_ == end_ || *p_ != '"') return fail(reason::kExpectedKey);
-            const std::size_t slot = memberTop_;
-            if (!parseString(nextMemberSlot().key)) return false;
+            const std::size_t slot = members_.size();
+            if (!parseString(members_.emplace_back().key)) return false;
             skipWhitespace();
             if (p_ == end_ || *p_ != ':') return fail(reason::kExpectedColon);
             ++p_;
-            if (!isNewKey(members_.data() + base, slot - base, index)) {
-                return fail(reason::duplicateKey(members_[slot].key));
-            }
+            const std::string_view key = bytesOf(members_[slot].key);
+            if (!isNewKey(key, mark.members, slot - mark.members, index)) return fail(reason::duplicateKey(key));
             skipWhitespace();
-            if (p_ < end_ && opensContainer(*p_)) {
-                JsonValue nested;
-                if (!parseValue(nested)) return false;
-                members_[slot].value = std::move(nested);
-            } else if (!parseValue(members_[slot].value)) {
-                return false;
-            }
+            if (!parseMemberValue(slot)) return false;
             skipWhitespace();
             if (p_ < end_) {
                 if (*p_ == ',') {
                     ++p_;
+                    skipWhitespace();
                     continue;
                 }
                 if (*p_ == '}') {
                     ++p_;
-                    const auto first = members_.begin() + static_cast<std::ptrdiff_t>(base);
-                    const auto last = members_.begin() + static_cast<std::ptrdiff_t>(memberTop_);
-                    out.members.assign(std::make_move_iterator(first), std::make_move_iterator(last));
-                    memberTop_ = base;
-                    return true;
+                    break;
                 }
             }
             return fail(reason::kExpectedCommaOrBrace);
         }
+        std::vector<JsonMember> members;
+        members.reserve(members_.size() - mark.members);
+        for (std::size_t i = mark.members; i < members_.size(); ++i) {
+            JsonMember& member = members.emplace_back();
+            member.key.append(bytesOf(members_[i].key));
+            make(member.value, members_[i].value);
+        }
+        unwind(mark);
+        return finish(out, std::move(members));
     }
 
-    // Whether members[last] has a key different from every earlier member's.
-    static bool isNewKey(const JsonMember* members, std::size_t last, KeyIndex& index) {
-        if (last < kLinearKeyLimit) {
-            const std::string& key = members[last].key;
-            for (std::size_t i = 0; i < last; ++i) {
-                if (members[i].key == key) return false;
+    // Whether key, of the open object's member `count` (the object's members start at `base`
+    // on the member stack), differs from the keys of the members before it.
+    bool isNewKey(std::string_view key, std::size_t base, std::size_t count, KeyIndex& index) const {
+        if (count < kLinearKeyLimit) {
+            for (std::size_t i = base; i < base + count; ++i) {
+                if (sameKey(bytesOf(members_[i].key), key)) return false;
             }
             return true;
         }
-        return index.insert(members, last);
+        return index.insert(key, count, [&](std::size_t i) { return bytesOf(members_[base + i].key); });
     }
 
-    // The position is at the opening quote; leaves it after the closing one.
-    bool parseString(std::string& out) {
-        ++p_;
+    // The stack heights when a container opens; it unwinds to them once its vector is made.
+    struct Mark {
+        std::size_t items, members, arrays, objects, decoded;
+    };
+
+    Mark markStacks() const { return Mark{items_.size(), members_.size(), arraysTop_, objectsTop_, decoded_.size()}; }
+
+    void unwind(const Mark& mark) {
+        items_.resize(mark.items);
+        members_.resize(mark.members);
+        arraysTop_ = mark.arrays;
+        objectsTop_ = mark.objects;
+        decoded_.resize(mark.decoded);
+    }
+
+    // Puts a closed container's vector on its stack (into a slot emptied before, if there is
+    // one) and makes out refer to it.
+    template <typename T>
+    static void park(std::vector<std::vector<T>>& stack, std::size_t& top, std::vector<T>&& v, PendingValue& out) {
+        if (top == stack.size()) stack.emplace_back();
+        stack[top] = std::move(v);
+        out.bytes.offset = top++;
+    }
+
+    bool finish(PendingValue& out, std::vector<JsonValue>&& items) {
+        out.kind = JsonKind::Array;
+        park(arrays_, arraysTop_, std::move(items), out);
+        return true;
+    }
+
+    bool finish(PendingValue& out, std::vector<JsonMember>&& members) {
+        out.kind = JsonKind::Object;
+        park(objects_, objectsTop_, std::move(members), out);
+        return true;
+    }
+
+    // Builds the JsonValue of a record in place (out is a new JsonValue).
+    void make(JsonValue& out, const PendingValue& v) {
+        out.kind = v.kind;
+        switch (v.kind) {
+            case JsonKind::Null: break;
+            case JsonKind::Boolean: out.boolean = v.boolean; break;
+            case JsonKind::Number: {
+                out.number = v.number;
+                const char* spelling = text_ + v.bytes.offset;
+                if (v.bytes.length <= JsonNumberText::kInlineCapacity &&
+                    end_ - spelling >= static_cast<std::ptrdiff_t>(JsonNumberText::kInlineCapacity)) {
+                    out.numberText.assignInlineFrom(spelling, v.bytes.length);
+                } else {
+                    out.numberText.assign(spelling, v.bytes.length);
+                }
+                break;
+            }
+            case JsonKind::String: out.string.assign(bytesOf(v.bytes)); break;
+            case JsonKind::Array: out.items = std::move(arrays_[v.bytes.offset]); break;
+            case JsonKind::Object: out.members = std::move(objects_[v.bytes.offset]); break;
+        }
+    }
+
+    // The position is at the opening quote; leaves it after the closing one. A string without
+    // escapes is its place in the text; one with escapes is decoded onto the buffer.
+    [[gnu::always_inline]] bool parseString(ByteRange& out) {
+        const char* start = ++p_;
+        p_ = findQuoteOrBackslash(p_, end_);
+        if (p_ == end_) return fail(reason::kUnterminatedString);
+        if (*p_ == '"') {
+            out = ByteRange{static_cast<std::size_t>(start - text_), static_cast<std::size_t>(p_ - start), false};
+            ++p_;
+            return true;
+        }
+        return parseEscapedString(start, out);
+    }
+
+    // parseString from the first backslash on, kept out of the usual path.
+    [[gnu::noinline]] bool parseEscapedString(const char* start, ByteRange& out) {
+        const std::size_t first = decoded_.size();
+        decoded_.append(start, static_cast<std::size_t>(p_ - start));
+        if (!decodeFromEscape()) return false;
+        out = ByteRange{first, decoded_.size() - first, true};
+        return true;
+    }
+
+    // The position is at a backslash inside a string; decodes onto the buffer up to the closing
+    // quote and leaves the position after it.
+    bool decodeFromEscape() {
+        std::string& out = decoded_;
         for (;;) {
-            const char* run = p_;
-            p_ = findQuoteOrBackslash(p_, end_);
-            if (p_ == end_) return fail(reason::kUnterminatedString);
-            out.append(run, static_cast<std::size_t>(p_ - run));
-            if (*p_++ == '"') return true;
-            if (p_ == end_) return fail(reason::kUnterminatedString);
+            if (++p_ == end_) return fail(reason::kUnterminatedString);
             const char c = *p_++;
             switch (c) {
                 case 'b': out += '\b'; break;
@@ -395,18 +502,27 @@ private:
                     break;
                 default: out += c; break;  // \" \\ \/ and any other byte stand for themselves
             }
+            const char* run = p_;
+            p_ = findQuoteOrBackslash(p_, end_);
+            if (p_ == end_) return fail(reason::kUnterminatedString);
+            out.append(run, static_cast<std::size_t>(p_ - run));
+            if (*p_ == '"') {
+                ++p_;
+                return true;
+            }
         }
     }
 
     // Four hex digits at the position; false with the reason set when they are not there.
     bool readHex4(std::uint32_t& unit) {
         if (end_ - p_ < 4) return fail(reason::kTruncatedEscape);
-        unit = 0;
+        std::uint32_t value = 0;
         for (int i = 0; i < 4; ++i) {
             const int h = hexValue(p_[i]);
             if (h < 0) return fail(reason::kBadEscape);
-            unit = (unit << 4) | static_cast<std::uint32_t>(h);
+            value = (value << 4) | static_cast<std::uint32_t>(h);
         }
+        unit = value;
         p_ += 4;
         return true;
     }
@@ -427,16 +543,20 @@ private:
         return true;
     }
 
+    const char* text_;
     const char* p_;
     const char* end_;
     int depth_ = 0;
     std::string& reason_;
-    // Elements and members of the open containers, innermost last; slots at and above the top
-    // are emptied leftovers kept for reuse.
-    std::vector<JsonValue> items_;
-    std::vector<JsonMember> members_;
-    std::size_t itemTop_ = 0;
-    std::size_t memberTop_ = 0;
+    // What the open containers have read, innermost last: elements, members, the finished
+    // vectors of closed containers among them, and decoded string bytes.
+    std::vector<PendingValue> items_;
+    std::vector<PendingMember> members_;
+    std::vector<std::vector<JsonValue>> arrays_;  // slots from the top up are empty, kept for reuse
+    std::vector<std::vector<JsonMember>> objects_;
+    std::size_t arraysTop_ = 0;
+    std::size_t objectsTop_ = 0;
+    std::string decoded_;
 };
 
 }  // namespace

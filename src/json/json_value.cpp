@@ -6,8 +6,6 @@
 
 namespace orbi {
 
-JsonValue::JsonValue() noexcept = default;
-
 JsonValue JsonValue::makeBool(bool b) {
     JsonValue v;
     v.kind = JsonKind::Boolean;

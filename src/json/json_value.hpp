@@ -11,21 +11,21 @@
 
 namespace orbi {
 
-enum class JsonKind : std::uint32_t { Null = 0, Boolean = 1, Number = 2, String = 3, Array = 4, Object = 5 };
+enum class JsonKind : std::uint8_t { Null = 0, Boolean = 1, Number = 2, String = 3, Array = 4, Object = 5 };
 
 struct JsonMember;
 
 struct JsonValue {
     JsonKind kind = JsonKind::Null;
     bool boolean = false;
-    double number = 0.0;
     JsonNumberText numberText;  // exact spelling for a number read from text; empty when made in memory
+    double number = 0.0;
     std::string string;
     std::vector<JsonValue> items;
     std::vector<JsonMember> members;
 
-    // Defined out of line (so user-provided): value-initialization, as in
-    // vector::emplace_back(), then does not zero the whole object before the member
+    // Defaulted after JsonMember below, not here (so user-provided): value-initialization, as
+    // in vector::emplace_back(), then does not zero the whole object before the member
     // initializers run, and JsonMember need not be complete here.
     JsonValue() noexcept;
 
@@ -55,6 +55,8 @@ struct JsonMember {
 
     bool operator==(const JsonMember&) const = default;
 };
+
+inline JsonValue::JsonValue() noexcept = default;
 
 inline JsonValue JsonValue::makeNull() { return JsonValue(); }
 

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -42,9 +43,18 @@ TEST(JsonParser, EveryTextGivesItsWritingOrItsExactReason) {
     verdict(R"([[1.5,true,"t",[0]],["s",{},null,false]])", &v);
     const auto& s = v.items[1].items;
     EXPECT_TRUE(s[0].number == 0.0 && !s[0].boolean && s[0].numberText.empty() && s[0].items.empty() && s[2].string.empty() && !s[3].boolean);
+    verdict(R"([{"a":1,"b":[2,3,4],"c":{}},5])", &v);  // every vector at its exact size
+    EXPECT_TRUE(v.items.capacity() == 2 && v.items[0].members.capacity() == 3 && v.items[0].members[1].value.items.capacity() == 3);
 }
 
 TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
+    for (const char* shape : {"k%06d_________", "_________k%06d"}) {  // in linear time: keys that differ only at one end spread over the index
+        std::string text = "{";
+        char key[24];
+        for (int i = 0; i < 200000; ++i) text += std::string("\"") + (std::snprintf(key, sizeof key, shape, i), key) + "\":0,";
+        text.back() = '}';
+        EXPECT_EQ(verdict(text).size(), text.size());
+    }
     for (int count : {12, 13, 40, 1000}) {  // large objects check keys through an index
         std::string text = "{";
         for (int i = 0; i < count; ++i) text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
@@ -90,6 +100,13 @@ TEST(JsonParser, NumbersReadAsStrtodReads) {
     };
     std::vector<std::string> texts = {"9007199254740993", "0.9007199254740993", "1234567890123456789", "12345678901234567890",
                                       "18446744073709551616", "99999999999999999999.5", "0.0000000000000000000001", "1.7976931348623157e308", "-0", "-0.0"};
+    for (const char* edge : {"1e27", "1e28", "1234567890123456789e-27", "1234567890123456789e-28", "9999999999999999999e27", "0e-99999", "5E+0005"})
+        texts.push_back(edge);  // the bounds of the exact conversions
+    for (int i = 0; i < 4000; ++i) {  // exactly halfway between two doubles: odd * 2^-f, odd in [2^53, 2^54), spelled as odd * 5^f / 10^f
+        const int f = i % 4;
+        std::string text = std::to_string(((std::uint64_t{1} << 53) | (rng() >> 11) | 1) * (f == 0 ? 1 : f == 1 ? 5 : f == 2 ? 25 : 125));
+        texts.push_back(f == 0 ? text : text.insert(text.size() - static_cast<std::size_t>(f), "."));
+    }
     for (int i = 0; i < 30000; ++i) {
         std::string text = (rng() % 3 == 0 ? "-" : "") + digits(1 + rng() % 20);
         if (rng() % 4 != 0) text += "." + digits(rng() % 24);
@@ -107,6 +124,13 @@ TEST(JsonParser, NumbersReadAsStrtodReads) {
         }
         ASSERT_EQ(got, text);
         ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
+    // Spellings of up to 21 bytes are kept in the value, longer ones apart; either way a copy keeps them, ending in a zero byte.
+    for (const char* text : {"-0.12345678901234567", "-0.012345678901234567", "-0.0012345678901234567"}) {
+        JsonValue v;
+        ASSERT_EQ(verdict(text, &v), text);
+        const JsonValue copy = v;
+        EXPECT_TRUE(copy.numberText == std::string_view(text) && std::strlen(copy.numberText.c_str()) == copy.numberText.size()) << text;
     }
 }
 
@@ -224,6 +248,8 @@ TEST(JsonValue, MembersAndAdoptedSpellings) {
     findMember(copy, "a")->string = "changed";  // a deep copy
     EXPECT_TRUE(stringMemberOr(v, "a", "f") == "x" && stringMemberOr(v, "b", "f") == "f" && stringMemberOr(v, "c", "f") == "f");
     EXPECT_EQ(findMember(v, std::string_view("a\0", 2)), nullptr);
+    EXPECT_TRUE(JsonValue::makeNumber(1, "1.0") == JsonValue::makeNumber(1, "1.0") && !(JsonValue::makeNumber(1, "1") == JsonValue::makeNumber(1, "1.0")) &&
+                !(JsonValue::makeNumber(1) == JsonValue::makeNumber(2)) && !(JsonValue() == JsonValue::makeBool(false)));
     EXPECT_EQ(writeCompact(v), R"({"b":true,"a":"x"})");
     EXPECT_TRUE(removeMember(v, "b") && !removeMember(v, "b"));
     JsonValue s = JsonValue::makeString("text");  // a member set on a scalar makes an object
