@@ -53,6 +53,11 @@ struct JsonMember {
     std::string key;
     JsonValue value;
 
+    // User-provided, like JsonValue's: vector::emplace_back() then builds a member without
+    // first zeroing all of it, as it must for an aggregate.
+    JsonMember() noexcept {}
+    JsonMember(std::string k, JsonValue v) noexcept : key(std::move(k)), value(std::move(v)) {}
+
     bool operator==(const JsonMember&) const = default;
 };
 
