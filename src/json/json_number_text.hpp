@@ -1,8 +1,8 @@
-// JsonNumberText: the spelling a number was read with. Spellings of up to 21 bytes (a float's
-// or double's shortest form in plain notation, signed, as documents hold them) are kept inside
-// the object, longer ones on the heap, so reading a document allocates next to nothing per
-// number. The object is 22 bytes with no alignment, so that JsonValue packs its kind and flag
-// beside it.
+// JsonNumberText: the spelling a number was read with. Spellings of up to 21 bytes are kept
+// inside the object, longer ones on the heap: every float's shortest spelling fits, and a
+// double's does unless its 17 digits come with a sign and leading zeros, or with an exponent.
+// So reading a document allocates next to nothing per number. The object is 22 bytes with no
+// alignment, so that JsonValue packs its kind and flag beside it.
 #pragma once
 
 #include <cstddef>
