@@ -242,7 +242,7 @@ TEST(JsonValue, MembersAndAdoptedSpellings) {
     EXPECT_TRUE(stringMemberOr(v, "a", "f") == "x" && stringMemberOr(v, "b", "f") == "f" && stringMemberOr(v, "c", "f") == "f");
     EXPECT_EQ(findMember(v, std::string_view("a\0", 2)), nullptr);
     EXPECT_TRUE(JsonValue::makeNumber(1, "1.0") == JsonValue::makeNumber(1, "1.0") && !(JsonValue::makeNumber(1, "1") == JsonValue::makeNumber(1, "1.0")) &&
-                !(JsonValue::makeNumber(1) == JsonValue::makeNumber(2)) && !(JsonValue() == JsonValue::makeBool(false)));
+                !(JsonValue::makeNumber(1) == JsonValue::makeNumber(2)) && !(JsonValue() == JsonValue::makeBool(false)) && JsonValue() == JsonValue());
     EXPECT_EQ(writeCompact(v), R"({"b":true,"a":"x"})");
     EXPECT_TRUE(removeMember(v, "b") && !removeMember(v, "b"));
     JsonValue s = JsonValue::makeString("text");  // a member set on a scalar makes an object
