@@ -21,19 +21,13 @@ namespace orbi::digest_detail {
 #if ORBI_ARCHIVE_X86
 
 bool cpuHasClmul() {
-    const X86Features features = readX86Features();
+    const cpu::X86Features features = cpu::readX86Features();
     return features.pclmul && features.sse41;
 }
 
 bool cpuHasWideClmul() {
-    constexpr unsigned kOsSavesAndAvx = 1u << 27 | 1u << 28;  // leaf 1, ECX: OSXSAVE and AVX
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (!cpuHasClmul() || !__get_cpuid(1, &a, &b, &c, &d) || (c & kOsSavesAndAvx) != kOsSavesAndAvx) return false;
-    unsigned xcr0 = 0, xcr0High = 0;
-    __asm__("xgetbv" : "=a"(xcr0), "=d"(xcr0High) : "c"(0));
-    // The system saves SSE and AVX state; leaf 7, EBX bit 5: AVX2; ECX bit 10: VPCLMULQDQ.
-    return (xcr0 & 6u) == 6u && __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 5)) != 0 &&
-           (c & (1u << 10)) != 0;
+    const cpu::X86Features features = cpu::readX86Features();
+    return features.pclmul && features.sse41 && features.avxState && features.avx2 && features.vpclmulqdq;
 }
 
 namespace {

@@ -451,9 +451,7 @@ __attribute__((target("bmi2"))) void fastLoopBmi2(FastRun& run, const std::uint3
 }
 using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
 FastLoop chooseFastLoop() {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    const bool bmi2 = __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 8)) != 0;
-    return bmi2 ? fastLoopBmi2 : fastLoopPlain;
+    return cpu::readX86Features().bmi2 ? fastLoopBmi2 : fastLoopPlain;
 }
 #else
 using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);

@@ -9,7 +9,7 @@ namespace orbi::digest_detail {
 #if ORBI_ARCHIVE_X86
 
 bool cpuHasShaNi() {
-    const X86Features features = readX86Features();
+    const cpu::X86Features features = cpu::readX86Features();
     return features.ssse3 && features.sse41 && features.sha;
 }
 
