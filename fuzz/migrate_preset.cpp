@@ -3,7 +3,8 @@
 // and applied once more. Whatever a first trip loses is lost for good, so from the second trip on
 // the package bytes must not change, and every package written must read back without an error.
 // On the way: a bundle that gives no preset has an error to show for it, carries only files of its
-// two folders, and reads the same without them; the version always ends at 6; and the strict
+// two folders, and gives the same name and scope from its document entry alone; a document's
+// heading agrees with its full read; the version always ends at 6; and the strict
 // parser accepts exactly the texts nlohmann's acceptor accepts, less those holding a zero byte or
 // nested deeper than the limit.
 #include <nlohmann/json.hpp>
@@ -34,16 +35,16 @@ std::size_t nesting(std::string_view text) {
     return deepest;
 }
 
+// A bundle's heading, read from its document entry alone, agrees with the full read.
 void checkBundle(std::span<const std::uint8_t> bytes, const std::optional<orbi::LegacyPreset>& preset, const orbi::DiagnosticList& diagnostics) {
-    orbi::DiagnosticList documentOnlyDiagnostics;
-    auto documentOnly = orbi::readLegacyBundle(bytes, orbi::BundleFiles::skip, documentOnlyDiagnostics);
-    if (preset.has_value() != documentOnly.has_value()) fail("the document-only read differs in result");
-    if (orbi::firstError(diagnostics) != orbi::firstError(documentOnlyDiagnostics)) fail("the document-only read differs in error");
+    orbi::DiagnosticList headingDiagnostics;
+    orbi::MemoryZipSource source(bytes);
+    const auto heading = orbi::readLegacyBundleHeading(source, headingDiagnostics);
+    if (preset.has_value() != heading.has_value()) fail("the heading read differs in result");
+    if (orbi::firstError(diagnostics) != orbi::firstError(headingDiagnostics)) fail("the heading read differs in error");
     if (preset.has_value() == orbi::firstError(diagnostics).has_value()) fail("a preset and an error, or neither");
     if (!preset) return;
-    if (!documentOnly->bundleFiles.empty()) fail("the document-only read carried files");
-    documentOnly->bundleFiles = preset->bundleFiles;
-    if (!(*documentOnly == *preset)) fail("the document-only read differs in the preset");
+    if (heading->name != preset->name || heading->scope != preset->scope) fail("the heading read differs in name or scope");
     for (const auto& [name, bytes] : preset->bundleFiles)
         if (!name.starts_with("wavetables/") && !name.starts_with("samples/")) fail("carried a file of another folder");
 }
@@ -83,6 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool bundle = orbi::isZipSignature(bytes);
     const auto preset = bundle ? orbi::readLegacyBundle(bytes, diagnostics) : orbi::readLegacyDocument(bytes);
     if (bundle) checkBundle(bytes, preset, diagnostics);
+    const orbi::LegacyHeading heading = orbi::readLegacyHeading(bytes);
+    const orbi::LegacyPreset document = bundle ? orbi::readLegacyDocument(bytes) : *preset;
+    if (heading.name != document.name || heading.scope != document.scope) fail("the heading differs from the document");
     checkStrictParser(bytes);
     if (preset && preset->version != 6) fail("version is not 6 after reading");
     if (!preset) return 0;

@@ -96,20 +96,24 @@ private:
     }
 
     // Runs on a worker: touches only its own entry's path and the target's names, which do not
-    // change once listed. A preset whose name the target holds is kept whatever else happens, so
-    // it is not converted, and a bundle's carried files are read only once that is ruled out.
+    // change once listed. A section, or a preset whose name the target holds, is kept whatever
+    // else its file holds, so once the target has names a file's heading is read first, and the
+    // rest only for a preset that will be converted.
     Prepared prepare(std::size_t index) const {
         Prepared prepared;
         const platform::Path& path = entries_[index].sourcePath;
-        DiagnosticList& diagnostics = prepared.diagnostics;
-        const bool documentFirst = !targetNames_.empty() && isBundlePath(path);
-        std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(path, diagnostics);
-        std::optional<LegacyPreset> preset;
-        if (bytes) preset = readLegacyPreset(path, *bytes, documentFirst ? BundleFiles::skip : BundleFiles::read, diagnostics);
-        if (preset && documentFirst && preset->scope == 0 && !targetNames_.contains(lowerAscii(preset->name))) {
-            diagnostics.clear();
-            preset = readLegacyPreset(path, *bytes, BundleFiles::read, diagnostics);
+        if (!targetNames_.empty()) {
+            if (std::optional<LegacyHeading> heading = readLegacyHeadingFile(path)) {
+                const bool section = heading->scope != 0;
+                if (section || targetNames_.contains(lowerAscii(heading->name))) {
+                    prepared.read = section ? Prepared::Read::section : Prepared::Read::preset;
+                    prepared.name = std::move(heading->name);
+                    return prepared;
+                }
+            }
         }
+        DiagnosticList& diagnostics = prepared.diagnostics;
+        std::optional<LegacyPreset> preset = readLegacyPresetFile(path, diagnostics);
         if (!preset) {
             prepared.detail = reasonOf(diagnostics);
             return prepared;

@@ -19,7 +19,7 @@ constexpr std::string_view kUserSource = "user";
 
 // One library file as a worker leaves it: what the scan needs, and the applied preset.
 struct ReadFile {
-    std::optional<Package> package;  // only the document is kept
+    std::optional<Package> package;  // the document alone
     std::string reason;
     std::optional<LegacyPreset> preset;
     DiagnosticList diagnostics;
@@ -47,12 +47,12 @@ TargetListing listUserPresets(const platform::Path& presetRoot, const OrderedLim
 
     auto read = [&](std::size_t index) {
         ReadFile read;
-        read.package = readLibraryFile(regular[index]->path, read.reason, read.diagnostics);
+        // Taking a preset depends on its document alone: its assets give warnings at most, and
+        // the warnings of a file that reads are not shown.
+        read.package = readLibraryDocument(regular[index]->path, read.reason, read.diagnostics);
         if (read.package) {
             ApplySideRecord side;
             read.preset = applyInstanceDocument(side, *read.package, false, read.diagnostics);
-            read.package->assets.clear();
-            read.package->otherEntries.clear();
         }
         return read;
     };

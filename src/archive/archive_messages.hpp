@@ -46,6 +46,7 @@ inline constexpr std::string_view kDirectoryOutOfBounds = "Central directory out
 inline constexpr std::string_view kDamagedDirectory = "Damaged central directory";
 inline constexpr std::string_view kZip64Entry = "Zip64 entries are not supported";
 inline constexpr std::string_view kUnpacksTooLarge = "The archive unpacks to more than allowed";
+inline constexpr std::string_view kSourceUnreadable = "The archive could not be read";
 
 // Reader: skipped entries (warnings).
 inline constexpr std::string_view kSkipUnsafeName = "The entry name leaves the archive; skipped";

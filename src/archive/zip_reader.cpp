@@ -59,20 +59,28 @@ bool isSafeEntryName(std::string_view name) {
 
 std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes, const ZipLimits& limits,
                                              ZipEntryFilter wanted, DiagnosticList& diagnostics) {
-    const std::uint8_t* const base = bytes.data();
-    const std::uint64_t length = bytes.size();
+    MemoryZipSource source(bytes);
+    return readZip(source, limits, wanted, diagnostics);
+}
+
+std::optional<std::vector<ZipEntry>> readZip(ZipSource& source, const ZipLimits& limits, ZipEntryFilter wanted,
+                                             DiagnosticList& diagnostics) {
+    const std::uint64_t length = source.size();
     auto fail = [&](std::string_view code, std::string message, std::string path = {}) {
         addError(diagnostics, str(code), std::move(path), std::move(message));
         return std::nullopt;
     };
 
     if (length < kEndRecordSize) return fail(text::kCodeUnreadable, str(text::kTooShort));
+    auto unreadable = [&] { return fail(text::kCodeUnreadable, str(text::kSourceUnreadable)); };
 
     // The end record, searched from the end; it must end exactly where the archive ends.
     std::optional<std::uint64_t> endPos;
     const std::uint64_t lowest = length > kEndRecordSize + kMaxCommentLength ? length - kEndRecordSize - kMaxCommentLength : 0;
+    const std::uint8_t* tail = source.bytesAt(lowest, static_cast<std::size_t>(length - lowest));
+    if (tail == nullptr) return unreadable();
     for (std::uint64_t pos = length - kEndRecordSize;; --pos) {
-        const std::uint8_t* p = base + pos;
+        const std::uint8_t* p = tail + (pos - lowest);
         if (read32(p) == kEndSignature && pos + kEndRecordSize + read16(p + 20) == length) {
             endPos = pos;
             break;
@@ -81,7 +89,7 @@ std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes
     }
     if (!endPos) return fail(text::kCodeUnreadable, str(text::kNoEndRecord));
 
-    const std::uint8_t* end = base + *endPos;
+    const std::uint8_t* end = tail + (*endPos - lowest);
     const std::uint16_t thisDisk = read16(end + 4);
     const std::uint16_t directoryDisk = read16(end + 6);
     const std::uint16_t entriesOnDisk = read16(end + 8);
@@ -97,15 +105,17 @@ std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes
                     str(text::kMoreEntriesPrefix) + std::to_string(limits.maxEntries) + str(text::kMoreEntriesSuffix));
     const std::uint64_t directoryEnd = std::uint64_t{directoryOffset} + directorySize;
     if (directoryEnd > *endPos) return fail(text::kCodeUnreadable, str(text::kDirectoryOutOfBounds));
+    const std::uint8_t* directory = totalEntries == 0 ? nullptr : source.bytesAt(directoryOffset, directorySize);
+    if (totalEntries != 0 && directory == nullptr) return unreadable();
 
     std::vector<ZipEntry> entries;
     std::unordered_set<std::string> seen;
     std::uint64_t totalUnpacked = 0;
     std::uint64_t at = directoryOffset;
     for (std::uint32_t i = 0; i < totalEntries; ++i) {
-        if (at + kCentralHeaderSize > directoryEnd || read32(base + at) != kCentralSignature)
+        if (at + kCentralHeaderSize > directoryEnd || read32(directory + (at - directoryOffset)) != kCentralSignature)
             return fail(text::kCodeUnreadable, str(text::kDamagedDirectory));
-        const std::uint8_t* h = base + at;
+        const std::uint8_t* h = directory + (at - directoryOffset);
         const std::uint16_t nameLength = read16(h + 28);
         if (at + kCentralHeaderSize + nameLength > directoryEnd)
             return fail(text::kCodeUnreadable, str(text::kDamagedDirectory));
@@ -147,17 +157,23 @@ std::optional<std::vector<ZipEntry>> readZip(std::span<const std::uint8_t> bytes
             continue;
         }
         if (wanted != nullptr && !wanted(name)) continue;
-        if (std::uint64_t{localOffset} + kLocalHeaderSize > length || read32(base + localOffset) != kLocalSignature) {
+        const std::uint8_t* local = nullptr;
+        if (std::uint64_t{localOffset} + kLocalHeaderSize <= length) {
+            local = source.bytesAt(localOffset, kLocalHeaderSize);
+            if (local == nullptr) return unreadable();
+        }
+        if (local == nullptr || read32(local) != kLocalSignature) {
             skip(text::kCodeDamagedEntry, str(text::kSkipDamagedHeader));
             continue;
         }
-        const std::uint8_t* local = base + localOffset;
         const std::uint64_t dataStart = std::uint64_t{localOffset} + kLocalHeaderSize + read16(local + 26) + read16(local + 28);
         if (dataStart + packedSize > length) {
             skip(text::kCodeDamagedEntry, str(text::kSkipRunsPast));
             continue;
         }
-        const std::span<const std::uint8_t> packed = bytes.subspan(static_cast<std::size_t>(dataStart), packedSize);
+        const std::uint8_t* packedData = source.bytesAt(dataStart, packedSize);
+        if (packedData == nullptr) return unreadable();
+        const std::span<const std::uint8_t> packed(packedData, packedSize);
 
         ZipEntry entry;
         entry.name = std::move(name);

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "archive/zip_file_source.hpp"
 #include "legacy/legacy_bundle.hpp"
 #include "legacy/legacy_document.hpp"
 #include "legacy/legacy_messages.hpp"
@@ -101,12 +102,31 @@ std::vector<platform::Path> findLegacyPresets(const platform::Path& folder) {
 std::optional<LegacyPreset> readLegacyPresetFile(const platform::Path& path, DiagnosticList& diagnostics) {
     std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(path, diagnostics);
     if (!bytes) return std::nullopt;
-    return readLegacyPreset(path, *bytes, BundleFiles::read, diagnostics);
+    return readLegacyPreset(path, *bytes, diagnostics);
+}
+
+std::optional<LegacyHeading> readLegacyHeadingFile(const platform::Path& path) {
+    std::optional<LegacyHeading> heading;
+    std::string error;
+    if (isBundlePath(path)) {
+        platform::InputFile file;
+        if (!file.open(path, error)) return std::nullopt;
+        ZipFileSource source(std::move(file));
+        DiagnosticList findings;
+        heading = readLegacyBundleHeading(source, findings);
+    } else {
+        std::vector<std::uint8_t> bytes;
+        if (!platform::readWholeFile(path, bytes, error)) return std::nullopt;
+        heading = readLegacyHeading(bytes);
+    }
+    // Without a name a document is no preset while a bundle is a default one; the full read says.
+    if (heading && heading->name.empty()) return std::nullopt;
+    return heading;
 }
 
 std::optional<LegacyPreset> readLegacyPreset(const platform::Path& path, std::span<const std::uint8_t> bytes,
-                                             BundleFiles files, DiagnosticList& diagnostics) {
-    if (isBundlePath(path)) return readLegacyBundle(bytes, files, diagnostics);
+                                             DiagnosticList& diagnostics) {
+    if (isBundlePath(path)) return readLegacyBundle(bytes, diagnostics);
 
     LegacyPreset preset = readLegacyDocument(bytes);
     if (!preset.name.empty()) return preset;

@@ -20,9 +20,13 @@ std::vector<platform::Path> findLegacyPresets(const platform::Path& folder);
 // A .obsz file is read as a bundle; any other as a bare document, which must have a name
 // ("not-a-preset" otherwise, naming the file). A file that cannot be read is "unreadable".
 std::optional<LegacyPreset> readLegacyPresetFile(const platform::Path& path, DiagnosticList& diagnostics);
-// The same for a file's bytes already read; `files` applies to a bundle.
+// The same for a file's bytes already read.
 std::optional<LegacyPreset> readLegacyPreset(const platform::Path& path, std::span<const std::uint8_t> bytes,
-                                             BundleFiles files, DiagnosticList& diagnostics);
+                                             DiagnosticList& diagnostics);
+// The name and scope readLegacyPresetFile would give, read cheaply: a document's in one pass that
+// builds no tree, a bundle's from its document entry alone. Nothing where it would give no preset
+// or a nameless one, or the file does not read so far; the full read then has the exact finding.
+std::optional<LegacyHeading> readLegacyHeadingFile(const platform::Path& path);
 // Whether the file is read as a bundle: a .obsz extension in any ASCII case.
 bool isBundlePath(const platform::Path& path);
 

@@ -25,16 +25,14 @@ bool isCarriedFile(std::string_view name) { return name.starts_with(kWavetableFo
 bool isBundleDocument(std::string_view name) { return name == legacy_text::kBundleDocumentName; }
 }  // namespace
 
-std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, BundleFiles files,
-                                             DiagnosticList& diagnostics) {
-    std::optional<std::vector<ZipEntry>> entries =
-        readZip(bytes, ZipLimits{}, files == BundleFiles::read ? nullptr : isBundleDocument, diagnostics);
+std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes, DiagnosticList& diagnostics) {
+    std::optional<std::vector<ZipEntry>> entries = readZip(bytes, ZipLimits{}, diagnostics);
     if (!entries) return std::nullopt;
 
     std::optional<LegacyPreset> preset;
     std::map<std::string, std::vector<std::uint8_t>> carried;
     for (ZipEntry& entry : *entries) {
-        if (entry.name == legacy_text::kBundleDocumentName) {
+        if (isBundleDocument(entry.name)) {
             preset = readLegacyDocument(entry.data);
         } else if (isCarriedFile(entry.name)) {
             carried.insert_or_assign(std::move(entry.name), std::move(entry.data));
@@ -47,6 +45,17 @@ std::optional<LegacyPreset> readLegacyBundle(std::span<const std::uint8_t> bytes
     }
     preset->bundleFiles = std::move(carried);
     return preset;
+}
+
+std::optional<LegacyHeading> readLegacyBundleHeading(ZipSource& source, DiagnosticList& diagnostics) {
+    std::optional<std::vector<ZipEntry>> entries = readZip(source, ZipLimits{}, isBundleDocument, diagnostics);
+    if (!entries) return std::nullopt;
+    if (entries->empty()) {
+        addError(diagnostics, std::string(legacy_text::kNotAPresetCode), "",
+                 std::string(legacy_text::kBundleWithoutDocument));
+        return std::nullopt;
+    }
+    return readLegacyHeading(entries->front().data);
 }
 
 }  // namespace orbi

@@ -334,6 +334,20 @@ LegacyPreset readLegacyDocument(std::span<const std::uint8_t> text) {
     }
 }
 
+LegacyHeading readLegacyHeading(std::span<const std::uint8_t> text) {
+    static constexpr std::string_view kKeys[] = {"name", "scope"};
+    LegacyHeading heading;
+    if (std::optional<std::vector<std::optional<std::string>>> found = legacy::topStringMembers(text, kKeys)) {
+        if ((*found)[0]) heading.name = std::move(*(*found)[0]);
+        if ((*found)[1]) heading.scope = static_cast<std::uint32_t>(sectionNumber(*(*found)[1]));
+    }
+    return heading;
+}
+
+LegacyHeading readLegacyHeading(std::string_view text) {
+    return readLegacyHeading(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
 LegacyPreset readLegacyDocument(std::string_view text) {
     return readLegacyDocument(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }

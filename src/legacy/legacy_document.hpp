@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "legacy/legacy_preset.hpp"
@@ -22,5 +23,14 @@ inline constexpr std::size_t kMaxLegacyValues = 4'000'000;
 // gives a fresh record (empty name, version 6). Older documents are brought up to version 6.
 LegacyPreset readLegacyDocument(std::span<const std::uint8_t> text);
 LegacyPreset readLegacyDocument(std::string_view text);
+
+// What a document says of itself: readLegacyDocument's name and scope for the same text, from one
+// pass over it that builds no tree.
+struct LegacyHeading {
+    std::string name;
+    std::uint32_t scope = 0;
+};
+LegacyHeading readLegacyHeading(std::span<const std::uint8_t> text);
+LegacyHeading readLegacyHeading(std::string_view text);
 
 }  // namespace orbi

@@ -106,6 +106,71 @@ private:
     std::size_t values_ = 0;
 };
 
+// Follows a text through the same events and limits as TreeBuilder, keeping only the last value
+// of some members of the top object, where a tree's lookup would find it.
+class TopMemberReader {
+public:
+    TopMemberReader(std::span<const std::string_view> keys, const TreeLimits& limits)
+        : keys_(keys), limits_(limits), found_(keys.size()) {}
+    std::vector<std::optional<std::string>>& found() { return found_; }
+    bool topIsObject() const { return topIsObject_; }
+
+    bool null() { return scalar(); }
+    bool boolean(bool) { return scalar(); }
+    bool number_integer(Json::number_integer_t) { return scalar(); }
+    bool number_unsigned(Json::number_unsigned_t) { return scalar(); }
+    bool number_float(Json::number_float_t, const std::string&) { return scalar(); }
+    bool string(std::string& value) {
+        if (!count()) return false;
+        if (std::optional<std::string>* slot = member()) *slot = std::move(value);
+        return true;
+    }
+    bool binary(Json::binary_t&) { return false; }
+
+    bool start_object(std::size_t) { return open(true); }
+    bool start_array(std::size_t) { return open(false); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool key(std::string& name) {
+        if (depth_ == 1) pending_ = static_cast<std::size_t>(std::find(keys_.begin(), keys_.end(), name) - keys_.begin());
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+private:
+    bool count() { return ++values_ <= limits_.values; }
+    // The member the value now read belongs to, when it is one of the keys.
+    std::optional<std::string>* member() {
+        return depth_ == 1 && pending_ < found_.size() ? &found_[pending_] : nullptr;
+    }
+    // A value that is no string: the member holds no string now.
+    bool scalar() {
+        if (!count()) return false;
+        if (std::optional<std::string>* slot = member()) slot->reset();
+        if (depth_ == 0) topIsObject_ = false;
+        return true;
+    }
+    bool open(bool object) {
+        if (depth_ >= limits_.nesting || !count()) return false;
+        if (std::optional<std::string>* slot = member()) slot->reset();
+        if (depth_ == 0) topIsObject_ = object;
+        ++depth_;
+        return true;
+    }
+    bool close() {
+        --depth_;
+        return true;
+    }
+
+    std::span<const std::string_view> keys_;
+    TreeLimits limits_;
+    std::vector<std::optional<std::string>> found_;
+    std::size_t pending_ = ~std::size_t{0};
+    std::size_t depth_ = 0;
+    std::size_t values_ = 0;
+    bool topIsObject_ = false;
+};
+
 // The digits of an integer kept as text (see above), with an optional leading minus.
 std::string_view wideDigits(const Json& value) {
     const auto& bytes = value.get_binary();
@@ -136,6 +201,23 @@ std::optional<Json> parseStrict(std::span<const std::uint8_t> text, const TreeLi
         return std::move(builder.root());
     } catch (const std::exception&) {
         // Only running out of memory gets here; the document is then as good as unreadable.
+        return std::nullopt;
+    }
+}
+
+std::optional<std::vector<std::optional<std::string>>> topStringMembers(std::span<const std::uint8_t> text,
+                                                                      std::span<const std::string_view> keys,
+                                                                      const TreeLimits& limits) {
+    if (std::find(text.begin(), text.end(), std::uint8_t{0}) != text.end()) return std::nullopt;
+    try {
+        TopMemberReader reader(keys, limits);
+        const char* first = reinterpret_cast<const char*>(text.data());
+        if (!Json::sax_parse(first, first + text.size(), &reader, Json::input_format_t::json, true, false) ||
+            !reader.topIsObject()) {
+            return std::nullopt;
+        }
+        return std::move(reader.found());
+    } catch (const std::exception&) {
         return std::nullopt;
     }
 }

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -26,6 +29,13 @@ struct TreeLimits {
 // not parse, exceeds the limits or cannot be held in memory. Never throws.
 // Objects keep the last value of a repeated key and iterate in ascending byte order of their keys.
 std::optional<Json> parseStrict(std::span<const std::uint8_t> text, const TreeLimits& limits = {});
+
+// For a text that parseStrict reads into an object: the last value of each of `keys` among its
+// top members when that value is a string, as the tree's lookup would find it. Nothing for any
+// other text. One pass that builds no tree.
+std::optional<std::vector<std::optional<std::string>>> topStringMembers(std::span<const std::uint8_t> text,
+                                                                      std::span<const std::string_view> keys,
+                                                                      const TreeLimits& limits = {});
 
 // An integer is a number written without fraction or exponent, of any size; a number is any number.
 bool isInteger(const Json& value);

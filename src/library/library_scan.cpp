@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "archive/zip_file_source.hpp"
 #include "library/library_messages.hpp"
 
 namespace orbi {
@@ -39,6 +40,17 @@ bool isLibraryFileName(std::string_view fileName) {
     return ext == ".json" || ext == ".orbi" || ext == ".zip";
 }
 
+namespace {
+
+// Why a package's document is no preset of the library; nothing when it is one.
+std::optional<std::string_view> notAPreset(const JsonValue& document) {
+    if (stringMemberOr(document, "kind", "") != "instance") return msg::kNotAnInstance;
+    if (stringMemberOr(document, "id", "").empty()) return msg::kHasNoId;
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<Package> readLibraryFile(const platform::Path& path, std::string& reason, DiagnosticList& diagnostics) {
     std::vector<std::uint8_t> bytes;
     std::string error;
@@ -51,15 +63,28 @@ std::optional<Package> readLibraryFile(const platform::Path& path, std::string& 
         reason = diagnostics.empty() ? std::string(msg::kIsUnreadable) : diagnostics.front().message;
         return std::nullopt;
     }
-    if (stringMemberOr(package->document, "kind", "") != "instance") {
-        reason = msg::kNotAnInstance;
-        return std::nullopt;
-    }
-    if (stringMemberOr(package->document, "id", "").empty()) {
-        reason = msg::kHasNoId;
+    if (std::optional<std::string_view> why = notAPreset(package->document)) {
+        reason = *why;
         return std::nullopt;
     }
     return package;
+}
+
+std::optional<Package> readLibraryDocument(const platform::Path& path, std::string& reason,
+                                           DiagnosticList& diagnostics) {
+    platform::InputFile file;
+    std::string error;
+    if (file.open(path, error)) {
+        ZipFileSource source(std::move(file));
+        DiagnosticList found;
+        std::optional<Package> package = readPackageDocument(source, ZipLimits{}, found);
+        if (package && !notAPreset(package->document)) {
+            diagnostics.insert(diagnostics.end(), found.begin(), found.end());
+            return package;
+        }
+    }
+    // The reason names the file's first finding, which may be an entry's that was not read.
+    return readLibraryFile(path, reason, diagnostics);
 }
 
 std::vector<LibraryFile> listLibraryFiles(const platform::Path& folder) {
@@ -109,7 +134,7 @@ std::vector<LibraryPreset> scanLibrary(const platform::Path& folder, const std::
         if (!file.regular) continue;
         DiagnosticList fileDiagnostics;
         std::string reason;
-        std::optional<Package> package = readLibraryFile(file.path, reason, fileDiagnostics);
+        std::optional<Package> package = readLibraryDocument(file.path, reason, fileDiagnostics);
         if (std::optional<LibraryPreset> preset = scan.take(file, package, reason, diagnostics)) {
             presets.push_back(std::move(*preset));
         }

@@ -29,6 +29,11 @@ bool isLibraryFileName(std::string_view fileName);
 // The package of one library file, or nullopt with the reason the scan gives for leaving it out
 // (the file's own findings are in `diagnostics`).
 std::optional<Package> readLibraryFile(const platform::Path& path, std::string& reason, DiagnosticList& diagnostics);
+// The same answer with the document alone: an archive's assets and other entries are not read,
+// so the package holds none and `diagnostics` lacks their findings. A file that is no preset is
+// read again whole, for readLibraryFile's exact reason.
+std::optional<Package> readLibraryDocument(const platform::Path& path, std::string& reason,
+                                           DiagnosticList& diagnostics);
 
 // A child of a bank folder that has a library file's name, whatever its type.
 struct LibraryFile {

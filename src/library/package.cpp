@@ -47,15 +47,12 @@ std::optional<Package> readBareDocument(std::span<const std::uint8_t> bytes, con
     return package;
 }
 
-}  // namespace
+bool isPackageDocument(std::string_view name) { return name == kPackageDocumentName; }
 
-std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const std::string& documentName,
-                                   const ZipLimits& limits, DiagnosticList& diagnostics) {
-    if (!isZipSignature(bytes)) return readBareDocument(bytes, documentName, diagnostics);
-
-    std::optional<std::vector<ZipEntry>> entries = readZip(bytes, limits, diagnostics);
+// The package of an archive's entries: the document parsed, the assets checked by digest.
+std::optional<Package> packageOfEntries(std::optional<std::vector<ZipEntry>> entries, const std::string& documentName,
+                                        DiagnosticList& diagnostics) {
     if (!entries) return std::nullopt;
-
     Package package;
     package.documentName = documentName;
     bool haveDocument = false;
@@ -85,6 +82,26 @@ std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const st
         return std::nullopt;
     }
     return package;
+}
+
+}  // namespace
+
+std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const std::string& documentName,
+                                   const ZipLimits& limits, DiagnosticList& diagnostics) {
+    if (!isZipSignature(bytes)) return readBareDocument(bytes, documentName, diagnostics);
+    return packageOfEntries(readZip(bytes, limits, diagnostics), documentName, diagnostics);
+}
+
+std::optional<Package> readPackageDocument(ZipSource& source, const ZipLimits& limits, DiagnosticList& diagnostics) {
+    const std::string documentName(kPackageDocumentName);
+    const std::size_t head = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), 4));
+    const std::uint8_t* first = source.bytesAt(0, head);
+    if (first != nullptr && isZipSignature(std::span(first, head))) {
+        return packageOfEntries(readZip(source, limits, isPackageDocument, diagnostics), documentName, diagnostics);
+    }
+    const std::uint8_t* all = first == nullptr ? nullptr : source.bytesAt(0, static_cast<std::size_t>(source.size()));
+    if (all == nullptr) return std::nullopt;
+    return readBareDocument(std::span(all, static_cast<std::size_t>(source.size())), documentName, diagnostics);
 }
 
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, DiagnosticList& diagnostics) {

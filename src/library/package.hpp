@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/zip_entry.hpp"
+#include "archive/zip_reader.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "json/json_value.hpp"
 
@@ -38,6 +39,12 @@ bool isAssetName(std::string_view name);
 
 std::optional<Package> readPackage(std::span<const std::uint8_t> bytes, const std::string& documentName,
                                    const ZipLimits& limits, DiagnosticList& diagnostics);
+
+// The document alone, with readPackage's answer: an archive's other entries are not read at all,
+// so their findings (damaged or corrupt assets) do not arise and the package holds no assets. A
+// bare document is read whole. Every caller passes the document name instance.json. Nothing, too,
+// when the source cannot give its bytes.
+std::optional<Package> readPackageDocument(ZipSource& source, const ZipLimits& limits, DiagnosticList& diagnostics);
 
 // The file's complete contents, or nullopt with the reason added.
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, DiagnosticList& diagnostics);

@@ -45,6 +45,29 @@ bool listFolder(const Path& folder, std::vector<FolderEntry>& out, std::string& 
 
 // Whole-file reading; false with the system's text when the file cannot be opened or read.
 bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string& error);
+// A file opened for reading by ranges, so that a reader can take the parts it needs (a zip
+// archive's directory and one entry) without the rest. Closed when destroyed.
+class InputFile {
+public:
+    InputFile() = default;
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    // False with the system's text when the file cannot be opened or its size is not known.
+    bool open(const Path& path, std::string& error);
+    // The size when opened.
+    std::uint64_t size() const { return size_; }
+    // Fills `into` from `offset`; false with the system's text on an error or a short read.
+    bool readAt(std::uint64_t offset, std::span<std::uint8_t> into, std::string& error) const;
+
+private:
+    void close();
+    std::intptr_t handle_ = -1;  // the system's handle for the file, -1 when closed
+    std::uint64_t size_ = 0;
+};
 // Creates or truncates, writes everything and closes; with flush, the bytes are on stable storage
 // when it returns, without, they are made so later by syncToDisk. A link (or on Windows a
 // junction) at the path is refused, never written through: false with the system's text, and

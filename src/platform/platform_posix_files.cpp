@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
 #include <vector>
 
 namespace orbi::platform {
@@ -91,6 +92,58 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
     }
     ::close(fd);
     out.resize(size);
+    return true;
+}
+
+InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) { other.handle_ = -1; }
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, -1);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+InputFile::~InputFile() { close(); }
+
+void InputFile::close() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
+bool InputFile::open(const Path& path, std::string& error) {
+    close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    struct stat st;
+    const bool known = ::fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        error = systemErrorText(known ? EINVAL : errno);
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool InputFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into, std::string& error) const {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        const ssize_t n = ::pread(static_cast<int>(handle_), into.data() + done, into.size() - done,
+                                  static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = systemErrorText(n < 0 ? errno : EIO);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/platform.hpp"
 
@@ -328,6 +329,60 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
         }
         if (n == 0) break;
         out.insert(out.end(), buffer, buffer + n);
+    }
+    return true;
+}
+
+InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) { other.handle_ = -1; }
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, -1);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+InputFile::~InputFile() { close(); }
+
+void InputFile::close() {
+    if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
+}
+
+bool InputFile::open(const Path& path, std::string& error) {
+    close();
+    const std::wstring name = systemPath(path);
+    UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (file.get() == INVALID_HANDLE_VALUE || !::GetFileSizeEx(file.get(), &size)) {
+        error = lastErrorText();
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file.release());
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+    return true;
+}
+
+bool InputFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into, std::string& error) const {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        const DWORD step = static_cast<DWORD>(std::min<std::size_t>(into.size() - done, 1u << 30));
+        DWORD n = 0;
+        if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), into.data() + done, step, &n, &at)) {
+            error = lastErrorText();
+            return false;
+        }
+        if (n == 0) {
+            error = systemErrorText(ERROR_HANDLE_EOF);
+            return false;
+        }
+        done += n;
     }
     return true;
 }

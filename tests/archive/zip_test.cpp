@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "archive/archive_messages.hpp"
+#include "archive/zip_file_source.hpp"
 #include "archive/zip_reader.hpp"
 #include "archive/zip_writer.hpp"
 #include "support/case_file.hpp"
@@ -46,9 +47,21 @@ Diagnostic error(std::string_view code, std::string_view message, std::string pa
 }
 const std::string kFailed = "(failed)";
 
-// The names read, or kFailed; and the findings.
+// The names read, or kFailed; and the findings. A filtered read takes the archive from a file,
+// range by range, as the tool reads what it only looks into.
 std::vector<std::string> read(const Bytes& archive, DiagnosticList& d, const ZipLimits& limits = {}, ZipEntryFilter filter = nullptr) {
-    const auto entries = readZip(archive, limits, filter, d);
+    std::optional<std::vector<ZipEntry>> entries;
+    if (filter == nullptr) {
+        entries = readZip(archive, limits, d);
+    } else {
+        test::TempFolder folder;
+        test::writeFile(folder / "a.zip", test::textOf(archive));
+        platform::InputFile file;
+        std::string error;
+        EXPECT_TRUE(file.open(folder / "a.zip", error)) << error;
+        ZipFileSource source(std::move(file));
+        entries = readZip(source, limits, filter, d);
+    }
     if (!entries) return {kFailed};
     std::vector<std::string> names;
     for (const ZipEntry& e : *entries) names.push_back(e.name);
@@ -151,6 +164,24 @@ TEST(ZipReader, SkippedEntriesInOrderOthersKept) {
         const auto wanted = [](std::string_view name) { return name == "keep2" || name == "flipped" || name == "enc"; };
         return shown(names, d) + "\nfiltered to keep2, flipped and enc:\n" + shown(read(archive, filtered, {}, wanted), filtered);
     });
+}
+
+TEST(ZipReader, AFileThatCannotGiveItsBytesFailsTheArchive) {
+    RawArchive a;
+    a.entries = {test::storedEntry("a", Bytes(300, 1))};
+    const Bytes archive = test::buildZip(a);
+    test::TempFolder folder;
+    for (const std::size_t keep : {std::size_t{0}, archive.size() - 1}) {  // shrunk after the size was taken
+        test::writeFile(folder / "a.zip", test::textOf(archive));
+        platform::InputFile file;
+        std::string why;
+        ASSERT_TRUE(file.open(folder / "a.zip", why)) << why;
+        test::writeFile(folder / "a.zip", test::textOf(Bytes(archive.begin(), archive.begin() + static_cast<std::ptrdiff_t>(keep))));
+        ZipFileSource source(std::move(file));
+        DiagnosticList d;
+        EXPECT_FALSE(readZip(source, {}, nullptr, d));
+        EXPECT_EQ(d, DiagnosticList{error(text::kCodeUnreadable, text::kSourceUnreadable)});
+    }
 }
 
 TEST(ZipReader, LyingSizesCostNoMemoryAndOverlapsCountEachTime) {

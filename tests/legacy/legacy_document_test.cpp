@@ -14,7 +14,12 @@ namespace {
 
 // An input may spell any byte as "%HH".
 TEST(LegacyDocument, CaseTable) {
-    checkCaseFile(ORBI_CASES "/documents.txt", [](const std::string& text) { return presetText(readLegacyDocument(percentDecoded(text))); });
+    checkCaseFile(ORBI_CASES "/documents.txt", [](const std::string& text) {
+        const LegacyPreset preset = readLegacyDocument(percentDecoded(text));
+        const LegacyHeading heading = readLegacyHeading(percentDecoded(text));
+        EXPECT_TRUE(heading.name == preset.name && heading.scope == preset.scope) << "the heading differs";
+        return presetText(preset);
+    });
 }
 
 LegacyPreset named() {
@@ -29,6 +34,8 @@ TEST(LegacyDocument, NestingValuesAndLengthAreBounded) {
     };
     EXPECT_EQ(readLegacyDocument(nested(kMaxLegacyNesting)), named());
     EXPECT_EQ(readLegacyDocument(nested(kMaxLegacyNesting + 1)), LegacyPreset{});
+    EXPECT_EQ(readLegacyHeading(nested(kMaxLegacyNesting)).name, "N");
+    EXPECT_EQ(readLegacyHeading(nested(kMaxLegacyNesting + 1)).name, "");
     EXPECT_EQ(readLegacyDocument(std::string(100000, '[')), LegacyPreset{});
     EXPECT_EQ(readLegacyDocument(R"({"name":")" + std::string(100000, '[') + R"(","version":6})").name, std::string(100000, '['));
 
@@ -36,8 +43,10 @@ TEST(LegacyDocument, NestingValuesAndLengthAreBounded) {
     auto parses = [](std::string_view text, std::size_t values) {
         legacy::TreeLimits limits;
         limits.values = values;
-        return legacy::parseStrict(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), limits)
-            .has_value();
+        const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        const bool tree = legacy::parseStrict(bytes, limits).has_value();
+        EXPECT_TRUE(text[0] != '{' || legacy::topStringMembers(bytes, {}, limits).has_value() == tree) << text;
+        return tree;
     };
     const std::string text = R"({"a":[0,1,{"b":null}],"c":"long text","d":true})";  // 8 values
     EXPECT_TRUE(parses(text, 8) && parses("7", 1) && parses("[]", 1));

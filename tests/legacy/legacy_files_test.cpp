@@ -15,13 +15,17 @@
 namespace orbi::test {
 namespace {
 
-// The preset text (or "no preset") and the findings, of a full read and of one without files.
+// The preset text (or "no preset") and the findings of a full read; the heading read from the
+// document entry alone must agree with it.
 std::string readBoth(const Bytes& zip) {
     DiagnosticList full, documentOnly;
-    const std::optional<LegacyPreset> all = readLegacyBundle(zip, BundleFiles::read, full);
-    std::optional<LegacyPreset> withoutFiles = all;
-    if (withoutFiles) withoutFiles->bundleFiles.clear();
-    EXPECT_TRUE(readLegacyBundle(zip, BundleFiles::skip, documentOnly) == withoutFiles);
+    const std::optional<LegacyPreset> all = readLegacyBundle(zip, full);
+    MemoryZipSource source(zip);
+    const std::optional<LegacyHeading> heading = readLegacyBundleHeading(source, documentOnly);
+    EXPECT_EQ(heading.has_value(), all.has_value());
+    if (heading && all) {
+        EXPECT_TRUE(heading->name == all->name && heading->scope == all->scope);
+    }
     EXPECT_EQ(firstError(full), firstError(documentOnly));
     return (all ? presetText(*all) : "no preset\n") + findings(full);
 }

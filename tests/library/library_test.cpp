@@ -84,6 +84,10 @@ struct Library {
         if (what == "read" || what == "rewrite") {  // rewrite: written again, the package gives the same bytes
             const Bytes bytes = bytesOf(readFile(root / arg));
             const std::optional<Package> p = readPackage(bytes, "instance.json", ZipLimits{}, list);
+            MemoryZipSource source(bytes);
+            DiagnosticList ignored;
+            const std::optional<Package> alone = readPackageDocument(source, ZipLimits{}, ignored);
+            EXPECT_TRUE(p ? alone && alone->document == p->document && alone->assets.empty() : !alone) << arg;
             if (what == "rewrite") return p && writePackage(*p, list) == bytes ? "the same bytes" : show("not the same", list);
             if (!p) return show("nothing read", list);
             out = writeCompact(p->document);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.hpp"
@@ -113,6 +114,35 @@ bool readWholeFile(const Path& path, std::vector<std::uint8_t>& out, std::string
     const std::string k = key(path);
     if (!need(k, EntryType::File, EISDIR, error)) return false;
     out.assign(disk.current[k]->data.begin(), disk.current[k]->data.end());
+    return true;
+}
+
+// An open file reads the bytes it had when opened, as a POSIX descriptor would once the name is
+// replaced; the handle owns that copy.
+InputFile::InputFile(InputFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)), size_(other.size_) {}
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    size_ = other.size_;
+    return *this;
+}
+InputFile::~InputFile() { close(); }
+void InputFile::close() {
+    if (handle_ != -1) delete reinterpret_cast<std::string*>(handle_);
+    handle_ = -1;
+}
+bool InputFile::open(const Path& path, std::string& error) {
+    close();
+    Lock lock(disk.mutex);
+    const std::string k = key(path);
+    if (!need(k, EntryType::File, EISDIR, error)) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(new std::string(disk.current[k]->data));
+    size_ = disk.current[k]->data.size();
+    return true;
+}
+bool InputFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into, std::string& error) const {
+    const std::string& data = *reinterpret_cast<const std::string*>(handle_);
+    if (offset > data.size() || into.size() > data.size() - offset) return fail(error, EIO);
+    std::memcpy(into.data(), data.data() + offset, into.size());
     return true;
 }
 
