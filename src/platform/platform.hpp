@@ -106,8 +106,8 @@ bool ownsConsoleWindow();
 // The run allocates and frees a few megabytes per preset (file bytes, inflated audio, the written
 // package). With the C library's default, each such block is a fresh mapping of the system's,
 // faulted in and zeroed page by page every time; this keeps freed blocks of up to 32 MiB in the
-// process for the next preset instead, in one pool that all threads share. Where the C library
-// offers no such setting, nothing.
+// process for the next preset instead, in a pool per thread. Where the C library offers no such
+// setting, nothing.
 void keepFreedMemoryForReuse();
 
 }  // namespace orbi::platform
