@@ -39,6 +39,8 @@ struct Prepared {
     std::string provisionalId;
     InstanceDocument instance;
     Package package;
+    std::optional<PresetFile> file;  // the package's file under the provisional id
+    DiagnosticList fileDiagnostics;  // what making it found, after `diagnostics`
     DiagnosticList diagnostics;
 };
 
@@ -58,7 +60,7 @@ public:
         auto weigh = [](const Prepared& prepared) {
             std::size_t bytes = 0;
             for (const PackageAsset& asset : prepared.package.assets) bytes += asset.data.size();
-            return bytes;
+            return bytes + (prepared.file ? prepared.file->bytes.size() : 0);
         };
         forEachOrdered(
             entries_.size(), options_.limits, [this](std::size_t index) { return prepare(index); },
@@ -130,6 +132,9 @@ private:
         prepared.provisionalId = presetSlug(preset->name);
         convertLegacyPreset(prepared.instance, prepared.package, std::move(*preset), prepared.provisionalId,
                             diagnostics);
+        // The file's bytes are made here, off the thread that writes the files in order; they are
+        // made again there in the rare case that the id must change.
+        prepared.file = presetFileOf(prepared.bank, prepared.package, prepared.fileDiagnostics);
         return prepared;
     }
 
@@ -152,12 +157,18 @@ private:
             return;
         }
         std::string id = uniquePresetId(prepared.bank, prepared.provisionalId, takenIds_);
-        if (id != prepared.provisionalId) {
-            prepared.instance.id = id;
-            prepared.package.document = writeInstanceDocument(prepared.instance);
+        std::optional<StagedPreset> staged;
+        if (id == prepared.provisionalId && !presetRoot_.empty()) {
+            DiagnosticList& diagnostics = prepared.diagnostics;
+            diagnostics.insert(diagnostics.end(), prepared.fileDiagnostics.begin(), prepared.fileDiagnostics.end());
+            if (prepared.file) staged = stagePresetFile(presetRoot_, *prepared.file, false, diagnostics);
+        } else {
+            if (id != prepared.provisionalId) {
+                prepared.instance.id = id;
+                prepared.package.document = writeInstanceDocument(prepared.instance);
+            }
+            staged = stagePreset(presetRoot_, prepared.bank, prepared.package, false, prepared.diagnostics);
         }
-        std::optional<StagedPreset> staged =
-            stagePreset(presetRoot_, prepared.bank, prepared.package, false, prepared.diagnostics);
         if (!staged) {
             takenNames_.erase(lowered);
             entry.detail = reasonOf(prepared.diagnostics);

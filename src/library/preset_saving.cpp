@@ -42,33 +42,34 @@ void removeQuietly(const platform::Path& path) {
 
 }  // namespace
 
-std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const std::string& bank,
-                                        const Package& package, bool flush, DiagnosticList& diagnostics) {
-    if (presetRoot.empty()) {
-        addError(diagnostics, msg::kUserPresetsUnavailableCode, "", msg::kNoUserPresetFolder);
-        return std::nullopt;
-    }
+std::optional<PresetFile> presetFileOf(const std::string& bank, const Package& package, DiagnosticList& diagnostics) {
     if (stringMemberOr(package.document, "kind", "") != "instance") {
         addError(diagnostics, msg::kPresetUnsaveableCode, "/kind", msg::kPresetIsInstance);
         return std::nullopt;
     }
-    const std::string plugin = stringMemberOr(package.document, "plugin", "");
-    const std::string id = stringMemberOr(package.document, "id", "");
-    if (!checkName(plugin, "plugin id", "/plugin", diagnostics) || !checkName(bank, "bank", "", diagnostics) ||
-        !checkName(id, "preset id", "/id", diagnostics)) {
+    PresetFile file;
+    file.plugin = stringMemberOr(package.document, "plugin", "");
+    file.bank = bank;
+    file.id = stringMemberOr(package.document, "id", "");
+    if (!checkName(file.plugin, "plugin id", "/plugin", diagnostics) || !checkName(bank, "bank", "", diagnostics) ||
+        !checkName(file.id, "preset id", "/id", diagnostics)) {
         return std::nullopt;
     }
-
     std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, diagnostics);
     if (!bytes) return std::nullopt;
+    file.bytes = std::move(*bytes);
+    return file;
+}
 
+std::optional<StagedPreset> stagePresetFile(const platform::Path& presetRoot, const PresetFile& file, bool flush,
+                                            DiagnosticList& diagnostics) {
     StagedPreset staged;
-    staged.folder = presetRoot / platform::pathFromUtf8(plugin) / platform::pathFromUtf8(bank);
-    staged.extension = isZipSignature(*bytes) ? ".orbi" : ".json";
-    staged.finalPath = staged.folder / platform::pathFromUtf8(id + staged.extension);
-    staged.tempPath = staged.folder / platform::pathFromUtf8(id + staged.extension + ".tmp");
-    staged.id = id;
-    staged.reference = "user:" + bank + "/" + id;
+    staged.folder = presetRoot / platform::pathFromUtf8(file.plugin) / platform::pathFromUtf8(file.bank);
+    staged.extension = isZipSignature(file.bytes) ? ".orbi" : ".json";
+    staged.finalPath = staged.folder / platform::pathFromUtf8(file.id + staged.extension);
+    staged.tempPath = staged.folder / platform::pathFromUtf8(file.id + staged.extension + ".tmp");
+    staged.id = file.id;
+    staged.reference = "user:" + file.bank + "/" + file.id;
 
     std::string error;
     if (!platform::createFolders(staged.folder, error)) {
@@ -78,11 +79,22 @@ std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const 
     // A link at the temporary path is never written through (writeWholeFile refuses it when it
     // opens the path): what it points at is not ours to overwrite. It is removed like any
     // temporary file that could not be written; removing a link removes the link, not its target.
-    if (!platform::writeWholeFile(staged.tempPath, *bytes, error, flush)) {
+    if (!platform::writeWholeFile(staged.tempPath, file.bytes, error, flush)) {
         discardStagedPreset(staged, "", diagnostics);
         return std::nullopt;
     }
     return staged;
+}
+
+std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const std::string& bank,
+                                        const Package& package, bool flush, DiagnosticList& diagnostics) {
+    if (presetRoot.empty()) {
+        addError(diagnostics, msg::kUserPresetsUnavailableCode, "", msg::kNoUserPresetFolder);
+        return std::nullopt;
+    }
+    std::optional<PresetFile> file = presetFileOf(bank, package, diagnostics);
+    if (!file) return std::nullopt;
+    return stagePresetFile(presetRoot, *file, flush, diagnostics);
 }
 
 void discardStagedPreset(const StagedPreset& staged, const std::string& reason, DiagnosticList& diagnostics) {

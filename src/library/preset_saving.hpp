@@ -2,9 +2,11 @@
 // reach the final name only by renaming a complete, flushed temporary file over it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "diagnostics/diagnostics.hpp"
 #include "library/package.hpp"
@@ -30,6 +32,17 @@ struct StagedPreset {
 // platform::syncToDisk before commitPreset, or a power cut could leave a torn file under the final name.
 std::optional<StagedPreset> stagePreset(const platform::Path& presetRoot, const std::string& bank,
                                         const Package& package, bool flush, DiagnosticList& diagnostics);
+
+// Staging in two steps, so that a caller saving many presets can make their bytes on any thread
+// and write them in order on one: the checks and the file's bytes, touching nothing (nullopt
+// with exactly one Error), then the folder and the temporary file, as stagePreset does them.
+struct PresetFile {
+    std::string plugin, bank, id;
+    std::vector<std::uint8_t> bytes;  // the whole file
+};
+std::optional<PresetFile> presetFileOf(const std::string& bank, const Package& package, DiagnosticList& diagnostics);
+std::optional<StagedPreset> stagePresetFile(const platform::Path& presetRoot, const PresetFile& file, bool flush,
+                                            DiagnosticList& diagnostics);
 // Renames the temporary file over the final name and removes the preset's files with the other
 // extensions; the reference, or nullopt with exactly one Error added. Syncing the folder is the caller's.
 std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics);
