@@ -21,6 +21,9 @@ namespace text = archive_text;
 
 constexpr std::uint64_t kZip64Limit = 0xFFFFFFFFu;
 constexpr std::size_t kMaxEntries = 65534;
+constexpr std::uint64_t kLocalHeaderSize = 30;
+constexpr std::uint64_t kCentralHeaderSize = 46;
+constexpr std::uint64_t kEndRecordSize = 22;
 constexpr std::uint16_t kVersion = 20;
 constexpr std::uint16_t kUtf8Flag = 0x0800;
 constexpr std::uint16_t kDosTime = 0;       // 00:00:00
@@ -51,16 +54,27 @@ bool archiveFitsWithoutZip64(std::uint64_t localAndDirectorySize) { return local
 }  // namespace zip_detail
 
 std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<ZipEntry>& entries, DiagnosticList& diagnostics) {
+    std::vector<ZipEntryView> views;
+    views.reserve(entries.size());
+    for (const ZipEntry& entry : entries) views.push_back({entry.name, entry.data, entry.compress});
+    return writeZip(views, diagnostics);
+}
+
+std::optional<std::vector<std::uint8_t>> writeZip(std::span<const ZipEntryView> entries, DiagnosticList& diagnostics) {
     if (entries.size() > kMaxEntries) {
         addError(diagnostics, std::string(text::kCodeTooLarge), {}, std::string(text::kWriteTooManyEntries));
         return std::nullopt;
     }
 
+    // Room for every entry stored, which a deflated one never exceeds: the bytes are laid down once.
+    std::uint64_t room = kEndRecordSize;
+    for (const ZipEntryView& entry : entries) room += kLocalHeaderSize + kCentralHeaderSize + 2 * entry.name.size() + entry.data.size();
     std::vector<std::uint8_t> out;
+    if (room < kZip64Limit) out.reserve(static_cast<std::size_t>(room));
     std::vector<std::uint8_t> directory;
     std::unordered_set<std::string_view> names;
-    for (const ZipEntry& entry : entries) {
-        const std::string path = "/" + entry.name;
+    for (const ZipEntryView& entry : entries) {
+        const std::string path = std::string("/").append(entry.name);
         if (!isSafeEntryName(entry.name)) {
             addError(diagnostics, std::string(text::kCodeUnsafeName), path, std::string(text::kWriteUnsafeName));
             return std::nullopt;

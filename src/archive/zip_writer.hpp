@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "archive/zip_entry.hpp"
@@ -16,6 +18,15 @@ namespace orbi {
 // An entry with compress set is deflated when that makes it strictly shorter, else stored.
 // The same entries always give the same bytes.
 std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<ZipEntry>& entries, DiagnosticList& diagnostics);
+
+// An entry to be written, as views of bytes the caller keeps: a package's assets go into the
+// archive without a copy of their own on the way.
+struct ZipEntryView {
+    std::string_view name;
+    std::span<const std::uint8_t> data;
+    bool compress = false;
+};
+std::optional<std::vector<std::uint8_t>> writeZip(std::span<const ZipEntryView> entries, DiagnosticList& diagnostics);
 
 namespace zip_detail {
 // The size checks of one entry, in the order they apply: unpacked size, local header offset,

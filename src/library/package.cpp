@@ -122,13 +122,15 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
         }
     }
 
-    std::vector<ZipEntry> entries;
+    std::vector<std::string> assetNames;
+    assetNames.reserve(sorted.size());
+    for (const PackageAsset* asset : sorted) assetNames.push_back(std::string(kAssetFolder) + asset->name);
+    std::vector<ZipEntryView> entries;
     entries.reserve(1 + sorted.size() + package.otherEntries.size());
-    entries.push_back(ZipEntry{package.documentName, std::vector<std::uint8_t>(text.begin(), text.end()), true});
-    for (const PackageAsset* asset : sorted) {
-        entries.push_back(ZipEntry{std::string(kAssetFolder) + asset->name, asset->data, false});
-    }
-    for (const ZipEntry& other : package.otherEntries) entries.push_back(other);
+    const auto* textBytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    entries.push_back({package.documentName, std::span(textBytes, text.size()), true});
+    for (std::size_t i = 0; i < sorted.size(); ++i) entries.push_back({assetNames[i], sorted[i]->data, false});
+    for (const ZipEntry& other : package.otherEntries) entries.push_back({other.name, other.data, other.compress});
     return writeZip(entries, diagnostics);
 }
 

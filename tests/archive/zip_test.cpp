@@ -219,7 +219,7 @@ ZipEntry entry(std::string name, Bytes data, bool compress = false) { return {st
 
 TEST(ZipWriter, ExactLayoutAndTheStoreOrDeflateChoice) {
     DiagnosticList d;
-    EXPECT_EQ(writeZip({}, d), test::fromHex("504b0506 0000 0000 0000 0000 00000000 00000000 0000"));
+    EXPECT_EQ(writeZip(std::vector<ZipEntry>{}, d), test::fromHex("504b0506 0000 0000 0000 0000 00000000 00000000 0000"));
     // Local header (version 20, flags 0x0800, stored, time 0, date 0x0021, CRC of "hi", sizes,
     // name length, no extra, name, data); central header (made by 20, offset 0); end record.
     EXPECT_EQ(writeZip({entry("a", test::bytesOf("hi"))}, d),
