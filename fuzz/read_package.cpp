@@ -2,6 +2,7 @@
 // must give the same document, the same assets and the same other entries, without a single
 // finding the second time. Beneath it readZip: an Error exactly when it returns nothing, a filtered
 // read agrees with the whole one, and whatever it reads survives writeZip and a second readZip.
+// The package's document read alone agrees with the whole package.
 #include <map>
 
 #include "archive/zip_reader.hpp"
@@ -50,6 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orbi::DiagnosticList diagnostics, writeDiagnostics, again;
     auto package = orbi::readPackage(std::span<const std::uint8_t>(data, size), "instance.json", limits, diagnostics);
     if (package.has_value() == orbi::firstError(diagnostics).has_value()) fail("a result and an error disagree");
+    // The document alone reads exactly when the whole package does, and to the same document.
+    orbi::MemoryZipSource source(std::span<const std::uint8_t>(data, size));
+    orbi::DiagnosticList documentDiagnostics;
+    const auto alone = orbi::readPackageDocument(source, limits, documentDiagnostics);
+    if (alone.has_value() != package.has_value() || (alone && !(alone->document == package->document)))
+        fail("the document read alone differs");
     if (!package) return 0;
     for (const orbi::PackageAsset& asset : package->assets)
         if (!orbi::isAssetName(asset.name)) fail("an asset read under a name that is no digest");
