@@ -22,8 +22,11 @@ struct MigrationEntry {
 };
 
 // How the run spreads its reading over threads. The outcome, report and bytes never depend on it.
+// The window is wide so that one large bundle at its head does not leave the other workers idle
+// once the small presets behind it are done; the weight (a package's audio counts in its assets
+// and again in its file) still bounds the memory.
 struct MigrationOptions {
-    OrderedLimits limits{defaultWorkerCount(), 8, std::size_t{16} << 20};
+    OrderedLimits limits{defaultWorkerCount(), 32, std::size_t{48} << 20};
 };
 
 // Called with each note about the target (a line for standard error), in order, before any
