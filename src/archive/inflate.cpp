@@ -137,13 +137,21 @@ class Inflater {
 public:
     Inflater(std::span<const std::uint8_t> input, std::uint64_t declared, std::vector<std::uint8_t>& out)
         : br_{input.data(), input.size()}, out_(out) {
-        out_.clear();
         // A declared size beyond what memory can hold cannot be reached anyway.
         limit_ = static_cast<std::size_t>(std::min<std::uint64_t>(declared, out_.max_size()));
         // One allocation for an honest stream: the declared size, but never more than the input
         // could possibly unpack to, so a lying header costs no memory.
         const std::uint64_t mostPossible = std::uint64_t{input.size()} * kMaxExpansion + kMaxMatch;
-        out_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(limit_, mostPossible)));
+        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(limit_, mostPossible));
+        // A reused vector's bytes are overwritten where they stand, so only bytes past them are
+        // ever zeroed; finish() cuts the vector to what was decoded. Its old bytes are worth
+        // keeping only if no reallocation would copy them.
+        if (wanted > out_.capacity()) {
+            out_.clear();
+            out_.reserve(wanted);
+        } else if (out_.size() > limit_) {
+            out_.resize(limit_);
+        }
     }
 
     // Answers nullptr on success, else the fault's phrase.
@@ -220,10 +228,14 @@ const std::string_view* Inflater::storedBlock() {
     if (br_.size - br_.pos < len) return &text::kStreamEndsEarly;
     if (wouldExceed(len)) return &text::kMoreDataThanDeclared;
     if (len == 0) return nullptr;
-    // Appended rather than resized and copied over: the bytes are written once, not zeroed first.
-    out_.resize(written_);
-    if (out_.capacity() - written_ < len) out_.reserve(growthTarget(written_ + len));
-    out_.insert(out_.end(), in + br_.pos, in + br_.pos + len);
+    // Copied over the bytes the vector holds, and appended past them: written once, never zeroed.
+    const std::uint8_t* src = in + br_.pos;
+    const std::size_t inPlace = std::min<std::size_t>(len, out_.size() - written_);
+    if (inPlace != 0) std::memcpy(out_.data() + written_, src, inPlace);
+    if (inPlace < len) {
+        if (out_.capacity() - out_.size() < len - inPlace) out_.reserve(growthTarget(written_ + len));
+        out_.insert(out_.end(), src + inPlace, src + len);
+    }
     written_ += len;
     br_.pos += len;
     return nullptr;
