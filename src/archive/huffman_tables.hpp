@@ -55,7 +55,7 @@ constexpr std::uint32_t entryValue(std::uint32_t e) { return e >> 16; }
 constexpr bool isLiteral(std::uint32_t e) { return (e & (kLiteral << 12)) != 0; }
 constexpr bool isBase(std::uint32_t e) { return (e & ((kLiteral | kEndOfBlock) << 12)) == 0; }
 
-inline constexpr int kLiteralLengthRootBits = 10;
+inline constexpr int kLiteralLengthRootBits = 11;
 inline constexpr int kDistanceRootBits = 8;
 inline constexpr int kCodeLengthRootBits = 7;  // the longest code-length code: no subtables
 // Worst case: every code longer than the root bits sits under its own root prefix and takes a

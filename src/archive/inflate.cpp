@@ -33,15 +33,18 @@ using namespace huffman;
 namespace text = archive_text;
 
 constexpr int kMaxMatch = 258;
-// Output room the fast loop keeps: a match copies in chunks of up to 16 bytes, two at the least,
-// so it writes up to 32 bytes past its own length; a literal run writes 3 bytes.
-constexpr std::size_t kFastOutputRoom = 32;
-constexpr std::size_t kFastInputBytes = 8;
+// A match copy writes up to this many bytes past the match: chunks of up to 16 bytes, two at the least.
+constexpr std::size_t kCopyOvershoot = 32;
+// What one round of the fast loop may need: two refills of 8 bytes, each advancing up to 7; two
+// literals, then the longest match with its overshoot.
+constexpr std::size_t kFastInputBytes = 15;
+constexpr std::size_t kFastOutputRoom = 2 + kMaxMatch + kCopyOvershoot;
 constexpr std::size_t kMinimumGrowth = 32 * 1024;
 constexpr std::size_t kZeroingStep = 64 * 1024;
 // The most output one input byte can give: a 258-byte match coded in two bits.
 constexpr std::uint64_t kMaxExpansion = 1032;
 constexpr std::uint64_t kLitRootMask = (1u << huffman::kLiteralLengthRootBits) - 1u;
+constexpr std::uint64_t kDistRootMask = (1u << huffman::kDistanceRootBits) - 1u;
 
 inline std::uint64_t loadLittleEndian64(const std::uint8_t* p) {
     if constexpr (std::endian::native == std::endian::little) {
@@ -69,17 +72,8 @@ struct BitReader {
     unsigned count = 0;
     bool outOfInput = false;  // sticky, as the format's reads after the end answer 0
 
-    bool canRefillFast() const { return size - pos >= kFastInputBytes; }
-
-    // Requires canRefillFast(); leaves at least 56 bits.
-    void refillFast() {
-        buffer |= loadLittleEndian64(in + pos) << count;
-        pos += (63 - count) >> 3;
-        count |= 56;
-    }
-
     // Loads whole bytes while there is room and input; afterwards 56 <= count <= 63 unless the
-    // input is used up (count stays below 64 so that refillFast may shift by it).
+    // input is used up (count stays below 64 so that the fast loop's refill may shift by it).
     void refillCareful() {
         while (count <= 55 && pos < size) {
             buffer |= std::uint64_t{in[pos++]} << count;
@@ -352,57 +346,97 @@ struct FastRun {
     bool endOfBlock = false;
 };
 
-// Decodes symbols while at least 8 input bytes and kFastOutputRoom bytes of room remain; stops at
-// the end of the block, at a fault, or where the careful loop must go on. After a refill all 64
-// bits of the buffer are stream bits (whole bytes are loaded, only some are counted), and a
-// refill leaves the bits below the count alone: so an entry looked up from the front bits stays
-// right across a refill, as long as no more than 49 bits were taken since the last one. The loop
-// looks up the next entry as soon as the bits are taken, and refills while that lookup is under
-// way. Between refills it takes three literals or one length and distance pair (at most 48 bits).
+// Copies a match of `length` bytes from `distance` back, writing up to kCopyOvershoot bytes past
+// its end. Chunks no longer than the distance read only bytes already final, so an overlap
+// repeats the pattern; most matches are short, so the first chunks go without a loop.
+[[gnu::always_inline]] inline void copyMatch(std::uint8_t* dst, std::size_t distance, std::size_t length) {
+    const std::uint8_t* src = dst - distance;
+    if (distance >= 16) {
+        std::memcpy(dst, src, 16);
+        std::memcpy(dst + 16, src + 16, 16);
+        for (std::size_t i = 32; i < length; i += 16) std::memcpy(dst + i, src + i, 16);
+    } else if (distance >= 8) {
+        std::memcpy(dst, src, 8);
+        std::memcpy(dst + 8, src + 8, 8);
+        for (std::size_t i = 16; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
+    } else if constexpr (std::endian::native == std::endian::little) {
+        // A short period is spread over a word once, which is then stored at steps that are whole
+        // periods. The bytes loaded past the period are masked off (they are ours, not yet final).
+        const auto d = static_cast<unsigned>(distance);
+        std::uint64_t word = lowBitsBelow64(loadLittleEndian64(src), 8 * d);
+        if (d == 1) {
+            word *= 0x0101010101010101u;
+        } else {
+            word |= word << (8 * d);
+            if (d < 4) word |= word << (16 * d);
+        }
+        const std::size_t step = 8 - 8 % d;
+        std::memcpy(dst, &word, 8);
+        std::memcpy(dst + step, &word, 8);
+        for (std::size_t i = 2 * step; i < length; i += step) std::memcpy(dst + i, &word, 8);
+    } else {
+        for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
+    }
+}
+
+// Decodes symbols while kFastInputBytes of input and kFastOutputRoom bytes of room remain; stops
+// at the end of the block, at a fault, or where the careful loop must go on. The bit buffer and
+// its count live in locals; the count's low byte alone is meaningful (it stays below 64), so
+// whole entries are subtracted from it without masking. After a refill all 64 bits of the buffer
+// are stream bits (whole bytes are loaded, only some are counted), and a refill leaves the bits
+// below the count alone: so an entry looked up from the front bits stays right across a refill,
+// as long as no more than 53 bits were taken since the last one. Each round starts with a refill
+// and takes up to three literals (11-bit codes at most, from the root table) or a length and
+// distance pair (48 bits at most, after a second refill); the next entry is looked up as soon
+// as its bits are in front, before the match is copied.
 [[gnu::always_inline]] inline void fastLoopBody(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
-    std::uint8_t* const o = run.out;
-    const std::size_t size = run.size;
-    std::size_t w = run.written;
-    BitReader br = run.br;
-    const auto canGoOn = [&] { return w + kFastOutputRoom <= size && br.canRefillFast(); };
-    if (!canGoOn()) return;
-    br.refillFast();
-    std::uint32_t e = lit[br.buffer & kLitRootMask];
-    for (;;) {
+    if (run.size - run.written < kFastOutputRoom || run.br.size - run.br.pos < kFastInputBytes) return;
+    std::uint8_t* const begin = run.out;
+    std::uint8_t* o = begin + run.written;
+    std::uint8_t* const oLast = begin + run.size - kFastOutputRoom;
+    const std::uint8_t* in = run.br.in + run.br.pos;
+    const std::uint8_t* const inLast = run.br.in + run.br.size - kFastInputBytes;
+    std::uint64_t buf = run.br.buffer;
+    std::uint32_t count = run.br.count;
+    const auto refill = [&] {
+        buf |= loadLittleEndian64(in) << (count & 63);
+        in += 7 - ((count >> 3) & 7);
+        count |= 56;
+    };
+    const auto consume = [&](std::uint32_t e) {
+        buf >>= e & 63;
+        count -= e;
+    };
+    const auto literal = [&](std::uint32_t e) {
+        consume(e);
+        *o++ = static_cast<std::uint8_t>(entryValue(e));
+        return lit[buf & kLitRootMask];
+    };
+
+    refill();
+    std::uint32_t e = lit[buf & kLitRootMask];
+    do {
+        refill();
         if (isLiteral(e)) {
-            br.consume(entryTotal(e));
-            o[w++] = static_cast<std::uint8_t>(entryValue(e));
-            e = lit[br.buffer & kLitRootMask];
+            e = literal(e);
             if (isLiteral(e)) {
-                br.consume(entryTotal(e));
-                o[w++] = static_cast<std::uint8_t>(entryValue(e));
-                e = lit[br.buffer & kLitRootMask];
+                e = literal(e);
                 if (isLiteral(e)) {
-                    br.consume(entryTotal(e));
-                    o[w++] = static_cast<std::uint8_t>(entryValue(e));
-                    e = lit[br.buffer & kLitRootMask];
-                    if (!canGoOn()) break;
-                    br.refillFast();
+                    e = literal(e);
                     continue;
                 }
             }
-            // A length or distance pair needs a fresh refill behind it.
-            if (!canGoOn()) break;
-            br.refillFast();
+            refill();
         }
         if (!isBase(e)) {
-            if (entryKind(e) == kLink) e = lit[entryValue(e) + ((br.buffer >> kLiteralLengthRootBits) & ((1u << entryExtra(e)) - 1u))];
+            if (entryKind(e) == kLink) e = lit[entryValue(e) + ((buf >> kLiteralLengthRootBits) & ((1u << entryExtra(e)) - 1u))];
             if (isLiteral(e)) {
-                br.consume(entryTotal(e));
-                o[w++] = static_cast<std::uint8_t>(entryValue(e));
-                if (!canGoOn()) break;
-                br.refillFast();
-                e = lit[br.buffer & kLitRootMask];
+                e = literal(e);
                 continue;
             }
             if (!isBase(e)) {
                 if (entryKind(e) == kEndOfBlock) {
-                    br.consume(entryTotal(e));
+                    consume(e);
                     run.endOfBlock = true;
                 } else {
                     run.fault = entryKind(e) == kBadSymbol ? &text::kInvalidLengthSymbol : &text::kInvalidLiteralLengthCode;
@@ -411,46 +445,32 @@ struct FastRun {
             }
         }
         // The code and its extra bits go in one shift; the extra bits are read from the word before.
-        const std::size_t length = entryValue(e) + (lowBitsBelow64(br.buffer, entryTotal(e)) >> entryLength(e));
-        if (size - w < length + kFastOutputRoom) break;  // near the end: the careful loop takes it
-        br.consume(entryTotal(e));
-        const std::uint32_t d = tableEntry(dist, kDistanceRootBits, br.buffer);
+        const std::size_t length = entryValue(e) + (lowBitsBelow64(buf, entryTotal(e)) >> entryLength(e));
+        consume(e);
+        std::uint32_t d = dist[buf & kDistRootMask];
         if (!isBase(d)) {
-            run.fault = &text::kInvalidDistanceCode;
-            break;
+            if (entryKind(d) == kLink) d = dist[entryValue(d) + ((buf >> kDistanceRootBits) & ((1u << entryExtra(d)) - 1u))];
+            if (!isBase(d)) {
+                run.fault = &text::kInvalidDistanceCode;
+                break;
+            }
         }
-        const std::uint64_t before = br.buffer;
-        br.consume(entryTotal(d));
+        const std::uint64_t before = buf;
+        consume(d);
         const std::size_t distance = entryValue(d) + (lowBitsBelow64(before, entryTotal(d)) >> entryLength(d));
+        e = lit[buf & kLitRootMask];
         // Needed even here: the distance is the stream's word, not ours.
-        if (distance > w) {
+        if (distance > static_cast<std::size_t>(o - begin)) {
             run.fault = &text::kDistanceTooFarBack;
             break;
         }
-        e = lit[br.buffer & kLitRootMask];
-        std::uint8_t* dst = o + w;
-        const std::uint8_t* src = dst - distance;
-        if (distance >= 16) {
-            // Chunks no longer than the distance read only bytes already final, so an overlap
-            // repeats the pattern. Most matches are short: two chunks without a loop, then the rest.
-            std::memcpy(dst, src, 16);
-            std::memcpy(dst + 16, src + 16, 16);
-            for (std::size_t i = 32; i < length; i += 16) std::memcpy(dst + i, src + i, 16);
-        } else if (distance >= 8) {
-            std::memcpy(dst, src, 8);
-            std::memcpy(dst + 8, src + 8, 8);
-            for (std::size_t i = 16; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
-        } else if (distance == 1) {
-            std::memset(dst, *src, length);
-        } else {
-            for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
-        }
-        w += length;
-        if (!canGoOn()) break;
-        br.refillFast();
-    }
-    run.br = br;
-    run.written = w;
+        copyMatch(o, distance, length);
+        o += length;
+    } while (o <= oLast && in <= inLast);
+    run.br.pos = static_cast<std::size_t>(in - run.br.in);
+    run.br.buffer = buf;
+    run.br.count = count & 63;
+    run.written = static_cast<std::size_t>(o - begin);
 }
 
 void fastLoopPlain(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) { fastLoopBody(run, lit, dist); }
@@ -474,7 +494,7 @@ const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const s
     static const FastLoop fastLoop = chooseFastLoop();
     for (;;) {
         // Room for the longest match in the fast loop, unless the declared size ends sooner.
-        if (out_.size() - written_ < kMaxMatch + kFastOutputRoom && out_.size() < limit_) grow(written_ + kMaxMatch + kFastOutputRoom);
+        if (out_.size() - written_ < kFastOutputRoom && out_.size() < limit_) grow(written_ + kFastOutputRoom);
         FastRun run{br_, out_.data(), out_.size(), written_};
         fastLoop(run, lit, dist);
         br_ = run.br;
