@@ -3,38 +3,59 @@
 // kBadSymbol let the decoder report faults exactly where a bit-at-a-time decoder would.
 #include "archive/huffman_tables.hpp"
 
+#include <cstring>
 #include <mutex>
 
 namespace orbi::huffman {
 
 namespace {
 
-std::uint32_t symbolEntry(int symbol, int length, Alphabet alphabet) {
-    const auto len = static_cast<std::uint32_t>(length);
-    if (alphabet == Alphabet::CodeLength) return makeEntry(len, 0, kLiteral, static_cast<std::uint32_t>(symbol));
+// A symbol's entry for a code of length 0; a code of length n adds n to the bits taken and n << 8.
+constexpr std::uint32_t symbolEntry(int symbol, Alphabet alphabet) {
+    const auto value = static_cast<std::uint32_t>(symbol);
+    if (alphabet == Alphabet::CodeLength) return makeEntry(0, 0, kLiteral, value);
     if (alphabet == Alphabet::LiteralLength) {
-        if (symbol < 256) return makeEntry(len, 0, kLiteral, static_cast<std::uint32_t>(symbol));
-        if (symbol == 256) return makeEntry(len, 0, kEndOfBlock, 0);
-        if (symbol <= 285)
-            return makeEntry(len, kLengthExtra[symbol - 257], kBase, kLengthBase[symbol - 257]);
-        return makeEntry(len, 0, kBadSymbol, static_cast<std::uint32_t>(symbol));
+        if (symbol < 256) return makeEntry(0, 0, kLiteral, value);
+        if (symbol == 256) return makeEntry(0, 0, kEndOfBlock, 0);
+        if (symbol <= 285) return makeEntry(0, kLengthExtra[symbol - 257], kBase, kLengthBase[symbol - 257]);
+        return makeEntry(0, 0, kBadSymbol, value);
     }
-    if (symbol < kDistanceSymbols) return makeEntry(len, kDistanceExtra[symbol], kBase, kDistanceBase[symbol]);
-    return makeEntry(len, 0, kBadSymbol, static_cast<std::uint32_t>(symbol));
+    if (symbol < kDistanceSymbols) return makeEntry(0, kDistanceExtra[symbol], kBase, kDistanceBase[symbol]);
+    return makeEntry(0, 0, kBadSymbol, value);
 }
+
+template <Alphabet alphabet, int count>
+constexpr std::array<std::uint32_t, count> symbolEntries() {
+    std::array<std::uint32_t, count> entries{};
+    for (int s = 0; s < count; ++s) entries[static_cast<std::size_t>(s)] = symbolEntry(s, alphabet);
+    return entries;
+}
+
+constexpr auto kLiteralLengthEntries = symbolEntries<Alphabet::LiteralLength, kLiteralLengthSymbols>();
+constexpr auto kDistanceEntries = symbolEntries<Alphabet::Distance, 32>();
+constexpr auto kCodeLengthEntries = symbolEntries<Alphabet::CodeLength, 19>();
+
+constexpr std::uint32_t withLength(std::uint32_t entry, int length) { return entry + static_cast<std::uint32_t>(length) * 0x101u; }
+
+constexpr std::array<std::uint8_t, 256> kReversedBytes = [] {
+    std::array<std::uint8_t, 256> r{};
+    for (unsigned b = 0; b < 256; ++b)
+        for (unsigned bit = 0; bit < 8; ++bit)
+            if ((b >> bit) & 1u) r[b] = static_cast<std::uint8_t>(r[b] | (0x80u >> bit));
+    return r;
+}();
 
 }  // namespace
 
 std::uint32_t reverseBits(std::uint32_t code, int length) {
-    // Swaps halves of ever larger pieces of the 16-bit word, then drops the bits beyond the length.
-    std::uint32_t x = code;
-    x = ((x & 0x5555u) << 1) | ((x >> 1) & 0x5555u);
-    x = ((x & 0x3333u) << 2) | ((x >> 2) & 0x3333u);
-    x = ((x & 0x0F0Fu) << 4) | ((x >> 4) & 0x0F0Fu);
-    x = ((x & 0x00FFu) << 8) | ((x >> 8) & 0x00FFu);
-    return x >> (16 - length);
+    const std::uint32_t reversed16 = std::uint32_t{kReversedBytes[code & 0xFFu]} << 8 | kReversedBytes[(code >> 8) & 0xFFu];
+    return reversed16 >> (16 - length);
 }
 
+// The root table is filled by doubling: after the codes of length n have been put at their own
+// (bit-reversed) slots among the first 2^n, those 2^n slots are copied once above themselves, so
+// every shorter code reaches all the slots it owns with block copies instead of strided stores.
+// Slots no code owns keep the invalid entry the table started from.
 CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alphabet, std::uint32_t* table) {
     int perLength[kMaxCodeLength + 1] = {};
     for (int s = 0; s < count; ++s) ++perLength[lengths[s]];
@@ -52,61 +73,58 @@ CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alph
     }
     shape.left = left;
 
-    // Symbols in canonical order (by length, then by symbol), with their codes (most significant
-    // bit first, as RFC 1951 writes them).
-    int offset[kMaxCodeLength + 2] = {};
-    for (int len = 1; len <= kMaxCodeLength; ++len) offset[len + 1] = offset[len] + perLength[len];
+    // Symbols in canonical order (by length, then by symbol) in one pass; symbols without a code
+    // go after them, so that no symbol needs a test.
+    int offset[kMaxCodeLength + 1];
+    offset[1] = 0;
+    for (int len = 1; len < kMaxCodeLength; ++len) offset[len + 1] = offset[len] + perLength[len];
+    offset[0] = shape.codes;
     int sorted[kLiteralLengthSymbols];
-    for (int s = 0; s < count; ++s)
-        if (lengths[s] != 0) sorted[offset[lengths[s]]++] = s;
-    std::uint32_t codeOf[kLiteralLengthSymbols];
-    int lengthOf[kLiteralLengthSymbols];
-    {
-        std::uint32_t code = 0;
-        int i = 0;
-        for (int len = 1; len <= kMaxCodeLength; ++len) {
-            for (int k = 0; k < perLength[len]; ++k, ++i) {
-                codeOf[i] = code++;
-                lengthOf[i] = len;
-            }
-            code <<= 1;
-        }
-    }
+    for (int s = 0; s < count; ++s) sorted[offset[lengths[s]]++] = s;
 
     const int root = alphabet == Alphabet::LiteralLength ? kLiteralLengthRootBits
                      : alphabet == Alphabet::Distance    ? kDistanceRootBits
                                                          : kCodeLengthRootBits;
+    const std::uint32_t* entries = alphabet == Alphabet::LiteralLength ? kLiteralLengthEntries.data()
+                                   : alphabet == Alphabet::Distance    ? kDistanceEntries.data()
+                                                                       : kCodeLengthEntries.data();
     const std::uint32_t invalid = makeEntry(0, 0, kInvalid, 0);
-    // A complete code fills every entry itself; only an incomplete one leaves gaps to mark.
-    if (left != 0)
-        for (int i = 0; i < (1 << root); ++i) table[i] = invalid;
-    int next = 1 << root;  // where the next subtable goes
 
-    for (int i = 0; i < shape.codes;) {
-        const int len = lengthOf[i];
-        const std::uint32_t entry = symbolEntry(sorted[i], len, alphabet);
-        if (len <= root) {
-            const std::uint32_t rev = reverseBits(codeOf[i], len);
-            for (std::uint32_t j = rev; j < (1u << root); j += 1u << len) table[j] = entry;
-            ++i;
-            continue;
+    // Canonical codes (most significant bit first, as RFC 1951 writes them) counted up as we go.
+    std::uint32_t code = 0;
+    int i = 0;
+    table[0] = invalid;
+    for (int len = 1; len <= root; ++len) {
+        std::memcpy(table + (1 << (len - 1)), table, sizeof(std::uint32_t) << (len - 1));
+        for (int k = 0; k < perLength[len]; ++k, ++i, ++code) table[reverseBits(code, len)] = withLength(entries[sorted[i]], len);
+        code <<= 1;
+    }
+
+    // Codes longer than the root share a subtable per root prefix; in canonical order the codes
+    // under one prefix are consecutive and the last is the longest.
+    std::uint32_t codeOf[kLiteralLengthSymbols];
+    int lengthOf[kLiteralLengthSymbols];
+    for (int len = root + 1, n = i; len <= kMaxCodeLength; ++len, code <<= 1)
+        for (int k = 0; k < perLength[len]; ++k, ++n, ++code) {
+            codeOf[n] = code;
+            lengthOf[n] = len;
         }
-        // Codes longer than the root share a subtable per root prefix; in canonical order the
-        // codes under one prefix are consecutive and the last is the longest.
-        const std::uint32_t prefix = codeOf[i] >> (len - root);
+    int next = 1 << root;  // where the next subtable goes
+    while (i < shape.codes) {
+        const std::uint32_t prefix = codeOf[i] >> (lengthOf[i] - root);
         int end = i;
-        while (end < shape.codes && lengthOf[end] > root && (codeOf[end] >> (lengthOf[end] - root)) == prefix) ++end;
+        while (end < shape.codes && (codeOf[end] >> (lengthOf[end] - root)) == prefix) ++end;
         const int subBits = lengthOf[end - 1] - root;
         std::uint32_t* sub = table + next;
+        // A complete code fills every entry itself; only an incomplete one leaves gaps to mark.
         if (left != 0)
             for (int j = 0; j < (1 << subBits); ++j) sub[j] = invalid;
-        table[reverseBits(prefix, root)] =
-            makeEntry(0, static_cast<std::uint32_t>(subBits), kLink, static_cast<std::uint32_t>(next));
+        table[reverseBits(prefix, root)] = makeEntry(0, static_cast<std::uint32_t>(subBits), kLink, static_cast<std::uint32_t>(next));
         next += 1 << subBits;
         for (; i < end; ++i) {
             const int restLength = lengthOf[i] - root;
             const std::uint32_t rest = codeOf[i] & ((1u << restLength) - 1u);
-            const std::uint32_t e = symbolEntry(sorted[i], lengthOf[i], alphabet);
+            const std::uint32_t e = withLength(entries[sorted[i]], lengthOf[i]);
             for (std::uint32_t j = reverseBits(rest, restLength); j < (1u << subBits); j += 1u << restLength) sub[j] = e;
         }
     }
