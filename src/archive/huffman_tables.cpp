@@ -57,8 +57,19 @@ std::uint32_t reverseBits(std::uint32_t code, int length) {
 // every shorter code reaches all the slots it owns with block copies instead of strided stores.
 // Slots no code owns keep the invalid entry the table started from.
 CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alphabet, std::uint32_t* table) {
-    int perLength[kMaxCodeLength + 1] = {};
-    for (int s = 0; s < count; ++s) ++perLength[lengths[s]];
+    // Counting and sorting go through four quarters of the symbols side by side: a run of equal
+    // lengths would otherwise make each step wait for the counter the step before stored.
+    constexpr int kWays = 4;
+    int start[kWays + 1];
+    for (int q = 0; q <= kWays; ++q) start[q] = q * count / kWays;
+    const int common = count / kWays;  // every quarter has at least this many symbols
+    int perWay[kWays][kMaxCodeLength + 1] = {};
+    for (int j = 0; j < common; ++j)
+        for (int q = 0; q < kWays; ++q) ++perWay[q][lengths[start[q] + j]];
+    for (int q = 0; q < kWays; ++q)
+        for (int s = start[q] + common; s < start[q + 1]; ++s) ++perWay[q][lengths[s]];
+    int perLength[kMaxCodeLength + 1];
+    for (int len = 0; len <= kMaxCodeLength; ++len) perLength[len] = perWay[0][len] + perWay[1][len] + perWay[2][len] + perWay[3][len];
 
     CodeShape shape;
     shape.codes = count - perLength[0];
@@ -73,14 +84,24 @@ CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alph
     }
     shape.left = left;
 
-    // Symbols in canonical order (by length, then by symbol) in one pass; symbols without a code
-    // go after them, so that no symbol needs a test.
-    int offset[kMaxCodeLength + 1];
-    offset[1] = 0;
-    for (int len = 1; len < kMaxCodeLength; ++len) offset[len + 1] = offset[len] + perLength[len];
-    offset[0] = shape.codes;
+    // Symbols in canonical order (by length, then by symbol), each quarter after the ones before
+    // it; symbols without a code go after all of them, so that no symbol needs a test.
+    int offset[kWays][kMaxCodeLength + 1];
+    for (int len = 0, at = 0; len <= kMaxCodeLength; ++len) {
+        const int length = len == kMaxCodeLength ? 0 : len + 1;  // lengths 1..15, then 0
+        for (int q = 0; q < kWays; ++q) {
+            offset[q][length] = at;
+            at += perWay[q][length];
+        }
+    }
     int sorted[kLiteralLengthSymbols];
-    for (int s = 0; s < count; ++s) sorted[offset[lengths[s]]++] = s;
+    for (int j = 0; j < common; ++j)
+        for (int q = 0; q < kWays; ++q) {
+            const int s = start[q] + j;
+            sorted[offset[q][lengths[s]]++] = s;
+        }
+    for (int q = 0; q < kWays; ++q)
+        for (int s = start[q] + common; s < start[q + 1]; ++s) sorted[offset[q][lengths[s]]++] = s;
 
     const int root = alphabet == Alphabet::LiteralLength ? kLiteralLengthRootBits
                      : alphabet == Alphabet::Distance    ? kDistanceRootBits
@@ -95,7 +116,13 @@ CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alph
     int i = 0;
     table[0] = invalid;
     for (int len = 1; len <= root; ++len) {
-        std::memcpy(table + (1 << (len - 1)), table, sizeof(std::uint32_t) << (len - 1));
+        // Blocks of eight entries: a copy of unknown size would go through a slow string move.
+        const int half = 1 << (len - 1);
+        if (half < 8) {
+            for (int j = 0; j < half; ++j) table[half + j] = table[j];
+        } else {
+            for (int j = 0; j < half; j += 8) std::memcpy(table + half + j, table + j, 8 * sizeof(std::uint32_t));
+        }
         for (int k = 0; k < perLength[len]; ++k, ++i, ++code) table[reverseBits(code, len)] = withLength(entries[sorted[i]], len);
         code <<= 1;
     }
