@@ -36,9 +36,11 @@ constexpr int kMaxMatch = 258;
 // A match copy writes up to this many bytes past the match: chunks of up to 16 bytes, two at the least.
 constexpr std::size_t kCopyOvershoot = 32;
 // What one round of the fast loop may need: two refills of 8 bytes, each advancing up to 7; two
-// literals, then the longest match with its overshoot.
+// literals, then the longest match with its overshoot. Near the end of the output the tail's
+// variant of the loop keeps only room for three literals or an overshoot, and checks each match.
 constexpr std::size_t kFastInputBytes = 15;
 constexpr std::size_t kFastOutputRoom = 2 + kMaxMatch + kCopyOvershoot;
+constexpr std::size_t kTailOutputRoom = kCopyOvershoot;
 constexpr std::size_t kMinimumGrowth = 32 * 1024;
 constexpr std::size_t kZeroingStep = 64 * 1024;
 // The most output one input byte can give: a 258-byte match coded in two bits.
@@ -338,8 +340,13 @@ const std::string_view* Inflater::carefulSymbol(const std::uint32_t* lit, const 
     if (distance > written_) return &text::kDistanceTooFarBack;
     if (wouldExceed(length)) return &text::kMoreDataThanDeclared;
     if (out_.size() - written_ < length) grow(written_ + length);
-    std::uint8_t* o = out_.data();
-    for (std::size_t i = 0; i < length; ++i, ++written_) o[written_] = o[written_ - distance];
+    std::uint8_t* o = out_.data() + written_;
+    if (distance >= length) {
+        std::memcpy(o, o - distance, length);
+    } else {
+        for (std::size_t i = 0; i < length; ++i) o[i] = o[i - distance];
+    }
+    written_ += length;
     return nullptr;
 }
 
@@ -396,11 +403,14 @@ struct FastRun {
 // and takes up to three literals (11-bit codes at most, from the root table) or a length and
 // distance pair (48 bits at most, after a second refill); the next entry is looked up as soon
 // as its bits are in front, before the match is copied.
+template <bool tail>
 [[gnu::always_inline]] inline void fastLoopBody(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
-    if (run.size - run.written < kFastOutputRoom || run.br.size - run.br.pos < kFastInputBytes) return;
+    constexpr std::size_t room = tail ? kTailOutputRoom : kFastOutputRoom;
+    if (run.size - run.written < room || run.br.size - run.br.pos < kFastInputBytes) return;
     std::uint8_t* const begin = run.out;
     std::uint8_t* o = begin + run.written;
-    std::uint8_t* const oLast = begin + run.size - kFastOutputRoom;
+    std::uint8_t* const oEnd = begin + run.size;
+    std::uint8_t* const oLast = oEnd - room;
     const std::uint8_t* in = run.br.in + run.br.pos;
     const std::uint8_t* const inLast = run.br.in + run.br.size - kFastInputBytes;
     std::uint64_t buf = run.br.buffer;
@@ -453,6 +463,7 @@ struct FastRun {
         }
         // The code and its extra bits go in one shift; the extra bits are read from the word before.
         const std::size_t length = entryValue(e) + (lowBitsBelow64(buf, entryTotal(e)) >> entryLength(e));
+        if (tail && static_cast<std::size_t>(oEnd - o) < length + kCopyOvershoot) break;  // the careful loop takes it
         consume(e);
         std::uint32_t d = dist[buf & kDistRootMask];
         if (!isBase(d)) {
@@ -482,32 +493,38 @@ struct FastRun {
 
 // Aligned to a cache line so that the loop's branches sit alike in every build: the speed of a
 // loop this tight depends on where its jumps fall within 32- and 64-byte blocks.
+template <bool tail>
 [[gnu::aligned(64)]] void fastLoopPlain(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
-    fastLoopBody(run, lit, dist);
+    fastLoopBody<tail>(run, lit, dist);
 }
+
+using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
+struct FastLoops {
+    FastLoop whole, tail;
+};
 
 #if ORBI_ARCHIVE_X86
 // The same loop where the processor has BMI2, whose shifts by a register and low-bit masks are
 // single instructions that leave the flags alone: the bit buffer's work in the loop is mostly those.
+template <bool tail>
 __attribute__((target("bmi2"), aligned(64))) void fastLoopBmi2(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
-    fastLoopBody(run, lit, dist);
+    fastLoopBody<tail>(run, lit, dist);
 }
-using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
-FastLoop chooseFastLoop() {
-    return cpu::readX86Features().bmi2 ? fastLoopBmi2 : fastLoopPlain;
+FastLoops chooseFastLoops() {
+    if (cpu::readX86Features().bmi2) return {fastLoopBmi2<false>, fastLoopBmi2<true>};
+    return {fastLoopPlain<false>, fastLoopPlain<true>};
 }
 #else
-using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
-FastLoop chooseFastLoop() { return fastLoopPlain; }
+FastLoops chooseFastLoops() { return {fastLoopPlain<false>, fastLoopPlain<true>}; }
 #endif
 
 const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const std::uint32_t* dist) {
-    static const FastLoop fastLoop = chooseFastLoop();
+    static const FastLoops fastLoops = chooseFastLoops();
     for (;;) {
         // Room for the longest match in the fast loop, unless the declared size ends sooner.
         if (out_.size() - written_ < kFastOutputRoom && out_.size() < limit_) grow(written_ + kFastOutputRoom);
         FastRun run{br_, out_.data(), out_.size(), written_};
-        fastLoop(run, lit, dist);
+        (out_.size() - written_ >= kFastOutputRoom ? fastLoops.whole : fastLoops.tail)(run, lit, dist);
         br_ = run.br;
         written_ = run.written;
         if (run.fault != nullptr) return run.fault;
