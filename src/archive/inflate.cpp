@@ -264,8 +264,15 @@ const std::string_view* Inflater::dynamicTables() {
     for (int index = 0; index < total;) {
         // A read past the end (of a repeat count, or of the code lengths above) ends it here.
         std::uint32_t entry = 0;
-        const Lookup found = br_.outOfInput ? Lookup::RanOut : decodeCareful(br_, clTable, kCodeLengthRootBits, entry);
-        if (found != Lookup::Ok) return found == Lookup::RanOut ? &text::kStreamEndsEarly : &text::kInvalidCodeLengthCode;
+        if (br_.count >= kCodeLengthRootBits) {
+            // The code is complete and no longer than the root: with that many bits held, the
+            // entry is a symbol, and the flag is clear (it is set only with fewer bits held).
+            entry = clTable[br_.buffer & ((1u << kCodeLengthRootBits) - 1u)];
+            br_.consume(entryLength(entry));
+        } else {
+            const Lookup found = br_.outOfInput ? Lookup::RanOut : decodeCareful(br_, clTable, kCodeLengthRootBits, entry);
+            if (found != Lookup::Ok) return found == Lookup::RanOut ? &text::kStreamEndsEarly : &text::kInvalidCodeLengthCode;
+        }
         const auto symbol = static_cast<int>(entryValue(entry));
         if (symbol < 16) {
             lengths[index++] = static_cast<std::uint8_t>(symbol);
@@ -283,7 +290,8 @@ const std::string_view* Inflater::dynamicTables() {
             repeat = 11 + static_cast<int>(br_.bits(7));
         }
         if (index + repeat > total) return &text::kTooManyLengths;
-        while (repeat-- > 0) lengths[index++] = value;
+        std::memset(lengths + index, value, static_cast<std::size_t>(repeat));
+        index += repeat;
     }
 
     if (lengths[256] == 0) return &text::kNoEndOfBlockCode;
