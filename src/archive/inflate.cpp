@@ -1,16 +1,23 @@
 // Inflate. Why it is fast, and what it assumes:
 // - A 64-bit bit buffer refilled eight bytes at a time without a branch: the load takes whole
 //   bytes, the count only what fits, so after a refill every bit of the buffer is a stream bit.
+//   In the fast loop the buffer, its count and both cursors are locals that stay in registers;
+//   the count is kept by its low byte, so whole table entries are subtracted from it unmasked.
 // - Table entries carry the whole step: a literal's byte, or a length's or distance's base with
 //   the bits its code and extra bits take together, so one shift drops them and the extra bits
 //   are read from the word before it. Kinds are bit flags: one test tells each common case apart.
-// - The fast loop runs while 8 input bytes and 32 bytes of output room remain (a match checks its
-//   own length), takes up to three literals or one length/distance pair (48 bits) per refill, and
-//   looks up the next entry before the refill and the match copy, which then overlap with it.
-// - Matches copy 16 (or 8) bytes at a time, overshooting into the room the loop keeps.
+//   The literal/length root table takes 11 bits, so nearly every literal is one lookup.
+// - The fast loop tests its input and output room once per round: each round may refill twice
+//   (15 input bytes) and write two literals and the longest match with its copy's overshoot. It
+//   takes up to three literals or one length/distance pair (48 bits) per refill, and looks up
+//   the next entry before the refill and the match copy, which then overlap with it. A variant
+//   for the last few hundred bytes of the output keeps less room and checks each match instead.
+// - Matches copy 16 or 8 bytes at a time when the distance allows, else store a word holding the
+//   repeating period at whole-period steps; all overshoot into the room the loop keeps.
 // - Built twice, plainly and for BMI2 (shifts and masks by a register in one instruction), and
 //   chosen once per process by the processor's features.
-// - The output is reserved once: the declared size, never more than the input can unpack to.
+// - The output is reserved once: the declared size, never more than the input can unpack to. A
+//   reused vector is written over in place; only bytes past its old size are ever zeroed.
 // The careful loop handles the rest one symbol at a time, checking every bit it takes. Faults are
 // reported exactly where a decoder reading one bit at a time would find them: a code needs only
 // its own bits, while "no code matches" needs all 15.
