@@ -356,10 +356,11 @@ const std::string_view* Inflater::carefulSymbol(const std::uint32_t* lit, const 
     if (wouldExceed(length)) return &text::kMoreDataThanDeclared;
     if (out_.size() - written_ < length) grow(written_ + length);
     std::uint8_t* o = out_.data() + written_;
+    const std::uint8_t* src = o - distance;
     if (distance >= length) {
-        std::memcpy(o, o - distance, length);
+        std::memcpy(o, src, length);
     } else {
-        for (std::size_t i = 0; i < length; ++i) o[i] = o[i - distance];
+        for (std::size_t i = 0; i < length; ++i) o[i] = src[i];
     }
     written_ += length;
     return nullptr;
