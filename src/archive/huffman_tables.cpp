@@ -171,23 +171,6 @@ FixedCodes buildFixedCodes() {
     // gives only its 30 real symbols lengths, leaving two 5-bit codes unused.
     buildDecodeTable(litLengths, kLiteralLengthSymbols, Alphabet::LiteralLength, f.literalLengthTable.data());
     buildDecodeTable(distLengths, kDistanceSymbols, Alphabet::Distance, f.distanceTable.data());
-
-    // Canonical codes: count the lengths, next code per length, assign in symbol order.
-    std::uint32_t perLength[kMaxCodeLength + 1] = {};
-    for (auto l : litLengths) ++perLength[l];
-    perLength[0] = 0;
-    std::uint32_t nextCode[kMaxCodeLength + 1] = {};
-    std::uint32_t code = 0;
-    for (int len = 1; len <= kMaxCodeLength; ++len) {
-        code = (code + perLength[len - 1]) << 1;
-        nextCode[len] = code;
-    }
-    for (int s = 0; s < kLiteralLengthSymbols; ++s) {
-        const int len = litLengths[s];
-        f.literalLengthCode[s] = static_cast<std::uint16_t>(reverseBits(nextCode[len]++, len));
-        f.literalLengthBits[s] = static_cast<std::uint8_t>(len);
-    }
-    for (int s = 0; s < kDistanceSymbols; ++s) f.distanceCode[s] = static_cast<std::uint16_t>(reverseBits(static_cast<std::uint32_t>(s), 5));
     return f;
 }
 

@@ -76,15 +76,11 @@ struct CodeShape {
 CodeShape buildDecodeTable(const std::uint8_t* lengths, int count, Alphabet alphabet, std::uint32_t* table);
 
 // ---- Fixed codes -----------------------------------------------------------------------------
+// Decoding tables of the fixed codes (the writer spells its fixed codes itself). No fixed code
+// is longer than the root bits, so there are no subtables.
 struct FixedCodes {
-    // For decoding: no fixed code is longer than the root bits, so no subtables.
     std::array<std::uint32_t, 1 << kLiteralLengthRootBits> literalLengthTable;
     std::array<std::uint32_t, 1 << kDistanceRootBits> distanceTable;
-    // For encoding: each canonical code bit-reversed within its length, ready to be written
-    // least significant bit first.
-    std::array<std::uint16_t, kLiteralLengthSymbols> literalLengthCode;
-    std::array<std::uint8_t, kLiteralLengthSymbols> literalLengthBits;
-    std::array<std::uint16_t, kDistanceSymbols> distanceCode;  // all 5 bits long
 };
 
 const FixedCodes& fixedCodes();
