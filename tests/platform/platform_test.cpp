@@ -115,6 +115,8 @@ TEST(Platform, WholeFilesRenamesListingsAndFailures) {
         {"read a missing file", [&](std::string& e) { return pf::readWholeFile(t / "gone", bytes, e) || !bytes.empty(); }},
         {"read a folder", [&](std::string& e) { return pf::readWholeFile(t.path(), bytes, e); }},
         {"write into a missing folder", [&](std::string& e) { return write(t / "no-folder/x.json", "x", e); }},
+        // Opens, then every write fails (no room): the failure ends the write, it is not retried.
+        {"write to a full device", [&](std::string& e) { return write(pf::Path("/dev/full"), "x", e); }},
         {"sync a missing file", [&](std::string& e) { return pf::syncToDisk(std::vector<pf::Path>{t / "gone"}, e); }},
         {"rename a missing file", [&](std::string& e) { return pf::renameReplace(t / "gone", t / "new.json", e); }},
         {"rename into a missing folder", [&](std::string& e) { return pf::renameReplace(t / "new.json", t / "no-folder/x", e); }},
