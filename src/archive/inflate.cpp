@@ -143,10 +143,17 @@ inline Lookup decodeCareful(BitReader& br, const std::uint32_t* table, int rootB
     return Lookup::Ok;
 }
 
+struct FastRun;
+using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
+// The fast loop for most of the output, and its variant for the last few hundred bytes.
+struct FastLoops {
+    FastLoop whole, tail;
+};
+
 class Inflater {
 public:
-    Inflater(std::span<const std::uint8_t> input, std::uint64_t declared, std::vector<std::uint8_t>& out)
-        : br_{input.data(), input.size()}, out_(out) {
+    Inflater(std::span<const std::uint8_t> input, std::uint64_t declared, std::vector<std::uint8_t>& out, FastLoops loops)
+        : br_{input.data(), input.size()}, out_(out), loops_(loops) {
         // A declared size beyond what memory can hold cannot be reached anyway.
         limit_ = static_cast<std::size_t>(std::min<std::uint64_t>(declared, out_.max_size()));
         // One allocation for an honest stream: the declared size, but never more than the input
@@ -194,6 +201,7 @@ private:
 
     BitReader br_;
     std::vector<std::uint8_t>& out_;
+    FastLoops loops_;
     std::size_t written_ = 0;
     std::size_t limit_ = 0;
     std::uint32_t litTable_[kLiteralLengthTableSize];
@@ -514,11 +522,6 @@ template <bool tail>
     fastLoopBody<tail>(run, lit, dist);
 }
 
-using FastLoop = void (*)(FastRun&, const std::uint32_t*, const std::uint32_t*);
-struct FastLoops {
-    FastLoop whole, tail;
-};
-
 #if ORBI_ARCHIVE_X86
 // The same loop where the processor has BMI2, whose shifts by a register and low-bit masks are
 // single instructions that leave the flags alone: the bit buffer's work in the loop is mostly those.
@@ -535,12 +538,11 @@ FastLoops chooseFastLoops() { return {fastLoopPlain<false>, fastLoopPlain<true>}
 #endif
 
 const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const std::uint32_t* dist) {
-    static const FastLoops fastLoops = chooseFastLoops();
     for (;;) {
         // Room for the longest match in the fast loop, unless the declared size ends sooner.
         if (out_.size() - written_ < kFastOutputRoom && out_.size() < limit_) grow(written_ + kFastOutputRoom);
         FastRun run{br_, out_.data(), out_.size(), written_};
-        (out_.size() - written_ >= kFastOutputRoom ? fastLoops.whole : fastLoops.tail)(run, lit, dist);
+        (out_.size() - written_ >= kFastOutputRoom ? loops_.whole : loops_.tail)(run, lit, dist);
         br_ = run.br;
         written_ = run.written;
         if (run.fault != nullptr) return run.fault;
@@ -557,7 +559,14 @@ const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const s
 
 bool inflateRaw(std::span<const std::uint8_t> input, std::uint64_t declaredSize, std::vector<std::uint8_t>& output,
                 std::string& error) {
-    auto inflater = std::make_unique<Inflater>(input, declaredSize, output);
+    return inflate_detail::inflateRawWith(inflate_detail::LoopChoice::chosen, input, declaredSize, output, error);
+}
+
+bool inflate_detail::inflateRawWith(LoopChoice choice, std::span<const std::uint8_t> input, std::uint64_t declaredSize,
+                                    std::vector<std::uint8_t>& output, std::string& error) {
+    static const FastLoops chosen = chooseFastLoops();
+    const FastLoops loops = choice == LoopChoice::plain ? FastLoops{fastLoopPlain<false>, fastLoopPlain<true>} : chosen;
+    auto inflater = std::make_unique<Inflater>(input, declaredSize, output, loops);
     const std::string_view* fault = inflater->run();
     inflater->finish();
     if (fault != nullptr) {

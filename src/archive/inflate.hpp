@@ -17,4 +17,12 @@ namespace orbi {
 bool inflateRaw(std::span<const std::uint8_t> input, std::uint64_t declaredSize, std::vector<std::uint8_t>& output,
                 std::string& error);
 
+namespace inflate_detail {
+// inflateRaw with its fast loop named: the one this processor's features choose (what inflateRaw
+// runs), or the plain one, which runs where BMI2 is missing and so is tested against the other.
+enum class LoopChoice { chosen, plain };
+bool inflateRawWith(LoopChoice choice, std::span<const std::uint8_t> input, std::uint64_t declaredSize,
+                    std::vector<std::uint8_t>& output, std::string& error);
+}  // namespace inflate_detail
+
 }  // namespace orbi

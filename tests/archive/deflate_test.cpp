@@ -40,6 +40,9 @@ TEST(Inflate, DecodesZlibAtEveryLevelAndStrategy) {
             std::string error;
             ASSERT_TRUE(inflateRaw(packed, input.size(), out, error)) << error;
             ASSERT_EQ(out, input);
+            Bytes plain;  // the fast loop for processors without BMI2
+            ASSERT_TRUE(inflate_detail::inflateRawWith(inflate_detail::LoopChoice::plain, packed, input.size(), plain, error));
+            ASSERT_EQ(plain, input);
             if (input.empty()) continue;
             // The declared size is a hard bound; fewer bytes than declared are the caller's business.
             EXPECT_FALSE(inflateRaw(packed, input.size() - 1, out, error));
@@ -64,6 +67,10 @@ TEST(Inflate, DamagedStreamsDecodeAsZlibDecodesThem) {
         Bytes ours, theirs;
         std::string error, zlib;
         const bool ok = inflateRaw(in, 1 << 20, ours, error);
+        Bytes plain;  // the fast loop for processors without BMI2 stops alike
+        std::string plainError;
+        ASSERT_EQ(inflate_detail::inflateRawWith(inflate_detail::LoopChoice::plain, in, 1 << 20, plain, plainError), ok);
+        ASSERT_TRUE(plain == ours && plainError == error);
         test::zlibInflateRaw(in, theirs, 1 << 20, &zlib);
         ASSERT_TRUE(agree.count({zlib, error})) << "zlib: " << zlib << ", ours: " << error;
         ASSERT_EQ(ok, zlib.empty());
