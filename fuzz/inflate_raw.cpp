@@ -1,6 +1,7 @@
 // Fuzzes inflateRaw with zlib as the control: the first two bytes pick the declared size, the rest
 // is the stream. Where zlib decodes within the declared size we give the same bytes; elsewhere we
-// stop, never past the declared size nor past what zlib decoded. deflateFixed's output inflates back.
+// stop, never past the declared size nor past what zlib decoded. Both fast loops agree, and
+// deflateFixed's output inflates back.
 #include "../tests/support/bytes.hpp"
 #include "archive/deflate.hpp"
 #include "archive/inflate.hpp"
@@ -16,6 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     const bool ok = orbi::inflateRaw(stream, declared, out, error);
     if (out.size() > declared || ok != error.empty()) fail("output past the declared size, or a verdict without its phrase");
+    std::vector<std::uint8_t> plain;  // the fast loop for processors without BMI2
+    std::string plainError;
+    namespace id = orbi::inflate_detail;
+    if (id::inflateRawWith(id::LoopChoice::plain, stream, declared, plain, plainError) != ok || plain != out || plainError != error)
+        fail("the plain fast loop decodes otherwise", error, plainError);
 
     std::string zlibMessage;
     const bool zlibOk = orbi::test::zlibInflateRaw(stream, zlibOut, declared, &zlibMessage) && zlibOut.size() <= declared;
