@@ -45,12 +45,13 @@ constexpr std::array<std::uint8_t, 256> kReversedBytes = [] {
     return r;
 }();
 
-}  // namespace
-
+// The low `length` bits of code in reverse order: a code as the stream sends it, first bit lowest.
 std::uint32_t reverseBits(std::uint32_t code, int length) {
     const std::uint32_t reversed16 = std::uint32_t{kReversedBytes[code & 0xFFu]} << 8 | kReversedBytes[(code >> 8) & 0xFFu];
     return reversed16 >> (16 - length);
 }
+
+}  // namespace
 
 // The root table is filled by doubling: after the codes of length n have been put at their own
 // (bit-reversed) slots among the first 2^n, those 2^n slots are copied once above themselves, so

@@ -85,6 +85,4 @@ struct FixedCodes {
 
 const FixedCodes& fixedCodes();
 
-std::uint32_t reverseBits(std::uint32_t code, int length);
-
 }  // namespace orbi::huffman

@@ -127,10 +127,14 @@ struct BitReader {
 
 enum class Lookup { Ok, RanOut, NoCode };
 
+// The entry a root entry of kind kLink leads to: its subtable is indexed by the bits after the root.
+[[gnu::always_inline]] inline std::uint32_t linkedEntry(const std::uint32_t* table, std::uint32_t link, int rootBits, std::uint64_t bits) {
+    return table[entryValue(link) + ((bits >> rootBits) & ((1u << entryExtra(link)) - 1u))];
+}
+
 inline std::uint32_t tableEntry(const std::uint32_t* table, int rootBits, std::uint64_t bits) {
-    std::uint32_t e = table[bits & ((1u << rootBits) - 1u)];
-    if (!isBase(e) && entryKind(e) == kLink) e = table[entryValue(e) + ((bits >> rootBits) & ((1u << entryExtra(e)) - 1u))];
-    return e;
+    const std::uint32_t e = table[bits & ((1u << rootBits) - 1u)];
+    return !isBase(e) && entryKind(e) == kLink ? linkedEntry(table, e, rootBits, bits) : e;
 }
 
 // Decodes one symbol taking only bits that exist; consumes the code on success.
@@ -470,7 +474,7 @@ template <bool tail>
             refill();
         }
         if (!isBase(e)) {
-            if (entryKind(e) == kLink) e = lit[entryValue(e) + ((buf >> kLiteralLengthRootBits) & ((1u << entryExtra(e)) - 1u))];
+            if (entryKind(e) == kLink) e = linkedEntry(lit, e, kLiteralLengthRootBits, buf);
             if (isLiteral(e)) {
                 e = literal(e);
                 continue;
@@ -491,7 +495,7 @@ template <bool tail>
         consume(e);
         std::uint32_t d = dist[buf & kDistRootMask];
         if (!isBase(d)) {
-            if (entryKind(d) == kLink) d = dist[entryValue(d) + ((buf >> kDistanceRootBits) & ((1u << entryExtra(d)) - 1u))];
+            if (entryKind(d) == kLink) d = linkedEntry(dist, d, kDistanceRootBits, buf);
             if (!isBase(d)) {
                 run.fault = &text::kInvalidDistanceCode;
                 break;
@@ -521,6 +525,7 @@ template <bool tail>
 [[gnu::aligned(64)]] void fastLoopPlain(FastRun& run, const std::uint32_t* lit, const std::uint32_t* dist) {
     fastLoopBody<tail>(run, lit, dist);
 }
+constexpr FastLoops kPlainLoops{fastLoopPlain<false>, fastLoopPlain<true>};
 
 #if ORBI_ARCHIVE_X86
 // The same loop where the processor has BMI2, whose shifts by a register and low-bit masks are
@@ -530,11 +535,10 @@ __attribute__((target("bmi2"), aligned(64))) void fastLoopBmi2(FastRun& run, con
     fastLoopBody<tail>(run, lit, dist);
 }
 FastLoops chooseFastLoops() {
-    if (cpu::readX86Features().bmi2) return {fastLoopBmi2<false>, fastLoopBmi2<true>};
-    return {fastLoopPlain<false>, fastLoopPlain<true>};
+    return cpu::readX86Features().bmi2 ? FastLoops{fastLoopBmi2<false>, fastLoopBmi2<true>} : kPlainLoops;
 }
 #else
-FastLoops chooseFastLoops() { return {fastLoopPlain<false>, fastLoopPlain<true>}; }
+FastLoops chooseFastLoops() { return kPlainLoops; }
 #endif
 
 const std::string_view* Inflater::huffmanBlock(const std::uint32_t* lit, const std::uint32_t* dist) {
@@ -565,7 +569,7 @@ bool inflateRaw(std::span<const std::uint8_t> input, std::uint64_t declaredSize,
 bool inflate_detail::inflateRawWith(LoopChoice choice, std::span<const std::uint8_t> input, std::uint64_t declaredSize,
                                     std::vector<std::uint8_t>& output, std::string& error) {
     static const FastLoops chosen = chooseFastLoops();
-    const FastLoops loops = choice == LoopChoice::plain ? FastLoops{fastLoopPlain<false>, fastLoopPlain<true>} : chosen;
+    const FastLoops loops = choice == LoopChoice::plain ? kPlainLoops : chosen;
     auto inflater = std::make_unique<Inflater>(input, declaredSize, output, loops);
     const std::string_view* fault = inflater->run();
     inflater->finish();
