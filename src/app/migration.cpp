@@ -11,6 +11,7 @@
 
 #include "app/app_messages.hpp"
 #include "app/folders.hpp"
+#include "app/id_claims.hpp"
 #include "app/target_listing.hpp"
 #include "convert/convert_legacy.hpp"
 #include "diagnostics/diagnostics.hpp"
@@ -29,7 +30,11 @@ namespace {
 constexpr std::size_t kPresetsPerGroup = 100;
 
 // A legacy file as a worker leaves it: read, and converted under the id its name alone gives
-// when it may be migrated under a name the target does not hold.
+// when it may be migrated under a name the target does not hold. Such a preset's temporary file
+// is written ahead where that can be done safely (IdClaims), so that creating and writing files,
+// most of a first run's system time, happens on the workers, and this thread is left with the
+// renames. Whether a file was staged ahead changes only who writes it: the decisions, the bytes
+// and what a failure reports are those of staging here, which is what happens otherwise.
 struct Prepared {
     enum class Read { failed, section, preset } read = Read::failed;
     std::string name;
@@ -40,6 +45,7 @@ struct Prepared {
     InstanceDocument instance;
     Package package;
     std::optional<PresetFile> file;  // the package's file under the provisional id
+    std::optional<StagedPreset> ahead;  // that file, staged ahead
     DiagnosticList fileDiagnostics;  // what making it found, after `diagnostics`
     DiagnosticList diagnostics;
 };
@@ -92,6 +98,7 @@ private:
         }
         for (const auto& [bank, id] : listing.occupied) takenIds_.insert({lowerAscii(bank), lowerAscii(id)});
         takenNames_ = targetNames_;
+        targetIds_ = takenIds_;
         if (note) {
             for (const std::string& line : listing.notes) note(line);
         }
@@ -135,7 +142,25 @@ private:
         // The file's bytes are made here, off the thread that writes the files in order; they are
         // made again there in the rare case that the id must change.
         prepared.file = presetFileOf(prepared.bank, prepared.package, prepared.fileDiagnostics);
+        const IdClaims::Key key{prepared.bank, prepared.provisionalId};
+        if (prepared.file && !presetRoot_.empty() && !targetIds_.contains(key) && claims_.claimAhead(key, index)) {
+            // Settled on every way out: the deciding thread may be waiting for this claim.
+            struct Settle {
+                IdClaims& claims;
+                const IdClaims::Key& key;
+                const std::optional<StagedPreset>& ahead;
+                ~Settle() { claims.settle(key, ahead ? ahead->tempPath : platform::Path{}); }
+            } settle{claims_, key, prepared.ahead};
+            prepared.ahead = stageNewPresetFile(presetRoot_, *prepared.file);
+        }
         return prepared;
+    }
+
+    // A file staged ahead that its preset will not use (kept, or given another id) is removed.
+    void dropAhead(std::size_t index, Prepared& prepared) {
+        if (!prepared.ahead) return;
+        claims_.takeOver({prepared.bank, prepared.provisionalId}, index);
+        prepared.ahead.reset();
     }
 
     // The rules, in path order: a file that does not read has failed, a section preset is kept,
@@ -153,6 +178,7 @@ private:
         const std::string lowered = lowerAscii(entry.name);
         // Unconverted means the target holds the name, and the target's names never leave the set.
         if (!prepared.converted || !takenNames_.insert(lowered).second) {
+            dropAhead(index, prepared);
             entry.status = MigrationStatus::keptExisting;
             return;
         }
@@ -161,8 +187,15 @@ private:
         if (id == prepared.provisionalId && !presetRoot_.empty()) {
             DiagnosticList& diagnostics = prepared.diagnostics;
             diagnostics.insert(diagnostics.end(), prepared.fileDiagnostics.begin(), prepared.fileDiagnostics.end());
-            if (prepared.file) staged = stagePresetFile(presetRoot_, *prepared.file, false, diagnostics);
+            if (prepared.ahead && claims_.useAhead({prepared.bank, id}, index)) {
+                staged = std::move(prepared.ahead);
+            } else if (prepared.file) {
+                claims_.takeOver({prepared.bank, id}, index);
+                staged = stagePresetFile(presetRoot_, *prepared.file, false, diagnostics);
+            }
         } else {
+            dropAhead(index, prepared);
+            claims_.takeOver({prepared.bank, id}, index);
             if (id != prepared.provisionalId) {
                 prepared.instance.id = id;
                 prepared.package.document = writeInstanceDocument(prepared.instance);
@@ -240,6 +273,8 @@ private:
     std::set<std::string> targetNames_;  // the target's own; read by the workers
     std::set<std::string> takenNames_;
     TakenIds takenIds_;
+    TakenIds targetIds_;  // the target's own; read by the workers
+    mutable IdClaims claims_;
     std::vector<MigrationEntry> entries_;  // paths read by the workers; the rest by this thread only
     std::vector<Staged> group_;
     std::size_t decided_ = 0;  // entries below have their outcome (or are in the group)

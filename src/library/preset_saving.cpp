@@ -61,8 +61,9 @@ std::optional<PresetFile> presetFileOf(const std::string& bank, const Package& p
     return file;
 }
 
-std::optional<StagedPreset> stagePresetFile(const platform::Path& presetRoot, const PresetFile& file, bool flush,
-                                            DiagnosticList& diagnostics) {
+namespace {
+
+StagedPreset placeOf(const platform::Path& presetRoot, const PresetFile& file) {
     StagedPreset staged;
     staged.folder = presetRoot / platform::pathFromUtf8(file.plugin) / platform::pathFromUtf8(file.bank);
     staged.extension = isZipSignature(file.bytes) ? ".orbi" : ".json";
@@ -70,7 +71,14 @@ std::optional<StagedPreset> stagePresetFile(const platform::Path& presetRoot, co
     staged.tempPath = staged.folder / platform::pathFromUtf8(file.id + staged.extension + ".tmp");
     staged.id = file.id;
     staged.reference = "user:" + file.bank + "/" + file.id;
+    return staged;
+}
 
+}  // namespace
+
+std::optional<StagedPreset> stagePresetFile(const platform::Path& presetRoot, const PresetFile& file, bool flush,
+                                            DiagnosticList& diagnostics) {
+    StagedPreset staged = placeOf(presetRoot, file);
     std::string error;
     if (!platform::createFolders(staged.folder, error)) {
         addError(diagnostics, msg::kPresetUnwritableCode, "", platform::pathToUtf8(staged.folder) + ": " + error);
@@ -81,6 +89,15 @@ std::optional<StagedPreset> stagePresetFile(const platform::Path& presetRoot, co
     // temporary file that could not be written; removing a link removes the link, not its target.
     if (!platform::writeWholeFile(staged.tempPath, file.bytes, error, flush)) {
         discardStagedPreset(staged, "", diagnostics);
+        return std::nullopt;
+    }
+    return staged;
+}
+
+std::optional<StagedPreset> stageNewPresetFile(const platform::Path& presetRoot, const PresetFile& file) {
+    StagedPreset staged = placeOf(presetRoot, file);
+    std::string ignored;
+    if (!platform::isDirectory(staged.folder) || !platform::writeNewFile(staged.tempPath, file.bytes, ignored)) {
         return std::nullopt;
     }
     return staged;
@@ -102,6 +119,8 @@ void discardStagedPreset(const StagedPreset& staged, const std::string& reason, 
     addError(diagnostics, msg::kPresetUnwritableCode, "",
              msg::kCouldNotWrite + platform::pathToUtf8(staged.tempPath) + (reason.empty() ? "" : ": " + reason));
 }
+
+void dropStagedPreset(const StagedPreset& staged) { removeQuietly(staged.tempPath); }
 
 std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics) {
     std::string error;

@@ -43,12 +43,20 @@ struct PresetFile {
 std::optional<PresetFile> presetFileOf(const std::string& bank, const Package& package, DiagnosticList& diagnostics);
 std::optional<StagedPreset> stagePresetFile(const platform::Path& presetRoot, const PresetFile& file, bool flush,
                                             DiagnosticList& diagnostics);
+// stagePresetFile without flush for a caller that may stage ahead of deciding: only into a folder
+// that is there already and only where nothing is at the temporary path. Otherwise, and on any
+// failure, it touches nothing and adds nothing, and the caller stages the usual way when it has
+// decided (which gives a failure its reason). A file staged so and not used is the caller's to remove.
+std::optional<StagedPreset> stageNewPresetFile(const platform::Path& presetRoot, const PresetFile& file);
 // Renames the temporary file over the final name and removes the preset's files with the other
 // extensions; the reference, or nullopt with exactly one Error added. Syncing the folder is the caller's.
 std::optional<std::string> commitPreset(const StagedPreset& staged, DiagnosticList& diagnostics);
 // Removes the temporary file of a preset that will not be committed, with the Error of a
 // temporary file that could not be written (and the system's reason, when one is given).
 void discardStagedPreset(const StagedPreset& staged, const std::string& reason, DiagnosticList& diagnostics);
+
+// Removes the temporary file of a preset staged ahead and not used; reports nothing.
+void dropStagedPreset(const StagedPreset& staged);
 
 // Stages with flush, commits and syncs the folder: the reference "user:" + bank + "/" + id, or
 // nullopt with exactly one Error added.

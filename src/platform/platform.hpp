@@ -73,6 +73,10 @@ private:
 // junction) at the path is refused, never written through: false with the system's text, and
 // neither the link nor what it points at is changed.
 bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush = true);
+// Writes a file that must be new: false, touching nothing, when anything is at the path (a file,
+// a folder, a link). Not flushed, like writeWholeFile without flush. On a failure after it was
+// created the file is removed again, so false always leaves the path as it found it.
+bool writeNewFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error);
 // Makes files written without flush, and renames done in folders, durable. Linux flushes each
 // file system involved once (syncfs), however many paths; other systems sync path by path.
 // Windows skips folders, since its renames are written through.

@@ -147,14 +147,11 @@ bool InputFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into, std::
     return true;
 }
 
-bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
-    // O_NOFOLLOW makes the open itself refuse a link at the path (ELOOP), so there is no moment
-    // between a check and the open in which a link could be put there and written through.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = systemErrorText(errno);
-        return false;
-    }
+namespace {
+
+// Writes everything to a freshly opened fd, then flushes it or starts its write-back, and closes
+// it; false with the system's text, the fd closed either way.
+bool writeAndClose(int fd, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -181,6 +178,31 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
+    // O_NOFOLLOW makes the open itself refuse a link at the path (ELOOP), so there is no moment
+    // between a check and the open in which a link could be put there and written through.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    return writeAndClose(fd, bytes, error, flush);
+}
+
+bool writeNewFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    // O_EXCL fails on anything at the path, a dangling link included.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = systemErrorText(errno);
+        return false;
+    }
+    if (writeAndClose(fd, bytes, error, false)) return true;
+    (void)::unlink(path.c_str());
+    return false;
 }
 
 bool syncToDisk(std::span<const Path> paths, std::string& error) {

@@ -387,6 +387,34 @@ bool InputFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into, std::
     return true;
 }
 
+namespace {
+
+// Writes everything through a freshly opened handle, flushes it when asked, and closes it; false
+// with the system's text, the handle closed either way.
+bool writeAndClose(UniqueHandle file, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD n = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, piece, &n, nullptr)) {
+            error = lastErrorText();
+            return false;
+        }
+        done += n;
+    }
+    if (flush && !::FlushFileBuffers(file.get())) {
+        error = lastErrorText();
+        return false;
+    }
+    if (!::CloseHandle(file.release())) {
+        error = lastErrorText();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
     const std::wstring name = systemPath(path);
     // The entry at the path itself is opened (FILE_FLAG_OPEN_REPARSE_POINT), never what a link or
@@ -414,25 +442,21 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
         error = lastErrorText();
         return false;
     }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        DWORD n = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, piece, &n, nullptr)) {
-            error = lastErrorText();
-            return false;
-        }
-        done += n;
-    }
-    if (flush && !::FlushFileBuffers(file.get())) {
+    return writeAndClose(std::move(file), bytes, error, flush);
+}
+
+bool writeNewFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    const std::wstring name = systemPath(path);
+    // CREATE_NEW fails on anything at the path, a link or junction included, so nothing that is
+    // there is ever opened.
+    UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
         error = lastErrorText();
         return false;
     }
-    if (!::CloseHandle(file.release())) {
-        error = lastErrorText();
-        return false;
-    }
-    return true;
+    if (writeAndClose(std::move(file), bytes, error, false)) return true;
+    (void)::DeleteFileW(name.c_str());
+    return false;
 }
 
 bool syncToDisk(std::span<const Path> paths, std::string& error) {

@@ -27,6 +27,9 @@ std::string read(const pf::Path& path) {
 bool write(const pf::Path& path, std::string_view text, std::string& error, bool flush = true) {
     return pf::writeWholeFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), error, flush);
 }
+bool writeNew(const pf::Path& path, std::string_view text, std::string& error) {
+    return pf::writeNewFile(path, std::vector<std::uint8_t>(text.begin(), text.end()), error);
+}
 std::map<std::string, pf::EntryType> listed(const pf::Path& folder) {
     std::vector<pf::FolderEntry> entries;
     std::string error;
@@ -98,7 +101,7 @@ TEST(Platform, WholeFilesRenamesListingsAndFailures) {
     // Written without flush, the bytes are there; files and folders both sync. Renames replace an
     // existing file, or make a new name.
     const pf::Path later = t / "later.tmp", target = t.path() / pf::pathFromUtf8(kNames[0]);
-    ASSERT_TRUE(write(later, "nnnnnnnnnnn", error, false)) << error;
+    ASSERT_TRUE(writeNew(later, "nnnnnnnnnnn", error)) << error;
     EXPECT_EQ(read(later), "nnnnnnnnnnn");
     EXPECT_TRUE(pf::syncToDisk(std::vector<pf::Path>{later, t.path()}, error)) << error;
     ASSERT_TRUE(pf::renameReplace(later, target, error)) << error;
@@ -115,6 +118,8 @@ TEST(Platform, WholeFilesRenamesListingsAndFailures) {
         {"read a missing file", [&](std::string& e) { return pf::readWholeFile(t / "gone", bytes, e) || !bytes.empty(); }},
         {"read a folder", [&](std::string& e) { return pf::readWholeFile(t.path(), bytes, e); }},
         {"write into a missing folder", [&](std::string& e) { return write(t / "no-folder/x.json", "x", e); }},
+        {"write a new file where a file is", [&](std::string& e) { return writeNew(t / "new.json", "x", e); }},
+        {"write a new file where a folder is", [&](std::string& e) { return writeNew(t / "empty", "x", e); }},
         // Opens, then every write fails (no room): the failure ends the write, it is not retried.
         {"write to a full device", [&](std::string& e) { return write(pf::Path("/dev/full"), "x", e); }},
         {"sync a missing file", [&](std::string& e) { return pf::syncToDisk(std::vector<pf::Path>{t / "gone"}, e); }},
@@ -167,6 +172,7 @@ TEST(Platform, FoldersWithParentsDeletionAndLinks) {
         error.clear();
         EXPECT_FALSE(write(t / link, "written through", error)) << link;
         EXPECT_EQ(error, test::runningOnWindows() && !error.empty() ? error : std::string(std::strerror(ELOOP))) << link;
+        EXPECT_FALSE(writeNew(t / link, "written through", error)) << link;
         EXPECT_EQ(pf::entryType(t / link), pf::EntryType::Symlink) << link;
     }
     EXPECT_EQ(test::readFile(t / "mine.obpreset"), "the user's own");

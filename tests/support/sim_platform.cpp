@@ -146,10 +146,12 @@ bool InputFile::readAt(std::uint64_t offset, std::span<std::uint8_t> into, std::
     return true;
 }
 
-bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
+namespace {
+bool writeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush, bool mustBeNew) {
     Lock lock(disk.mutex);
     const std::string k = key(path);
     const EntryType type = typeOf(k);
+    if (mustBeNew && type != EntryType::Missing) return fail(error, EEXIST);
     if (!need(parentOf(k), EntryType::Directory, ENOTDIR, error)) return false;
     if (type == EntryType::Directory) return fail(error, EISDIR);
     step();
@@ -159,6 +161,16 @@ bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::
     if (flush) node->durable = node->data;
     if (type == EntryType::Missing) record({"", k, node});
     return true;
+}
+
+}  // namespace
+
+bool writeWholeFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error, bool flush) {
+    return writeFile(path, bytes, error, flush, false);
+}
+
+bool writeNewFile(const Path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    return writeFile(path, bytes, error, false, true);
 }
 
 bool syncToDisk(std::span<const Path> paths, std::string& error) {
