@@ -139,8 +139,9 @@ void convertState(InstanceDocument& instance, const LegacyPreset& preset) {
     if (!preset.script.empty()) setMember(state, member::kStateScript, JsonValue::makeString(preset.script));
     if (!preset.volumeShaperTable.empty()) {
         JsonValue table = JsonValue::makeArray();
-        table.editItems().reserve(preset.volumeShaperTable.size());
-        for (const float value : preset.volumeShaperTable) table.editItems().push_back(jsonNumberFromFloat(value));
+        std::vector<JsonValue>& items = table.editItems();
+        items.reserve(preset.volumeShaperTable.size());
+        for (const float value : preset.volumeShaperTable) items.push_back(jsonNumberFromFloat(value));
         setMember(state, member::kStateVolumeShaper, std::move(table));
     }
     if (preset.mpeEnabled) setMember(state, member::kStateMpe, JsonValue::makeBool(true));
@@ -230,8 +231,9 @@ void convertWhole(InstanceDocument& instance, Package& package, const LegacyPres
     setMember(instance.meta, member::kMetaName, JsonValue::makeString(preset.name));
     setMember(instance.meta, member::kMetaCategory, JsonValue::makeString(preset.category));
     JsonValue tags = JsonValue::makeArray();
-    tags.editItems().reserve(preset.characterTags.size());
-    for (const std::string& tag : preset.characterTags) tags.editItems().push_back(JsonValue::makeString(tag));
+    std::vector<JsonValue>& tagItems = tags.editItems();
+    tagItems.reserve(preset.characterTags.size());
+    for (const std::string& tag : preset.characterTags) tagItems.push_back(JsonValue::makeString(tag));
     setMember(instance.meta, member::kMetaTags, std::move(tags));
     if (!preset.complexity.empty()) {
         setMember(instance.meta, member::kMetaComplexity, JsonValue::makeString(preset.complexity));

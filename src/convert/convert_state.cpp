@@ -31,8 +31,9 @@ std::string numberedKey(std::string_view prefix, std::int32_t zeroBased) {
 
 JsonValue floatArray(const float* values, std::size_t count) {
     JsonValue array = JsonValue::makeArray();
-    array.editItems().reserve(count);
-    for (std::size_t i = 0; i < count; ++i) array.editItems().push_back(jsonNumberFromFloat(values[i]));
+    std::vector<JsonValue>& items = array.editItems();
+    items.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) items.push_back(jsonNumberFromFloat(values[i]));
     return array;
 }
 
@@ -62,7 +63,8 @@ JsonValue routingsToJson(const std::vector<LegacyRouting>& routings) {
 
 JsonValue pointsToJson(const std::vector<CurvePoint>& points) {
     JsonValue object = JsonValue::makeObject();
-    object.editMembers().reserve(points.size());
+    std::vector<JsonMember>& members = object.editMembers();
+    members.reserve(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
         JsonValue point = JsonValue::makeObject();
         point.editMembers().reserve(3);
@@ -70,7 +72,7 @@ JsonValue pointsToJson(const std::vector<CurvePoint>& points) {
         setMember(point, member::kPointValue, jsonNumberFromFloat(points[i].v));
         setMember(point, member::kPointCurve, jsonNumberFromFloat(points[i].c));
         // Ids p1, p2, ... are distinct by construction, so no key search is needed.
-        object.editMembers().push_back(JsonMember{member::pointId(i), std::move(point)});
+        members.push_back(JsonMember{member::pointId(i), std::move(point)});
     }
     return object;
 }

@@ -60,8 +60,9 @@ bool FieldReader::isRead(std::string_view key) const {
 JsonValue FieldReader::unreadMembers() const {
     JsonValue out = JsonValue::makeObject();
     if (!object_.isObject()) return out;
+    std::vector<JsonMember>& members = out.editMembers();
     for (const JsonMember& m : object_.members()) {
-        if (!isRead(m.key)) out.editMembers().push_back(m);
+        if (!isRead(m.key)) members.push_back(m);
     }
     return out;
 }

@@ -100,6 +100,12 @@ private:
     void copyFrom(const JsonValue& o);
     void moveFrom(JsonValue& o) noexcept;
 
+    // Runs build, which makes a payload, on a value holding nothing to free: this one if it
+    // is a null or a boolean, else a new one moved in after, as what build reads may lie in
+    // what this value holds.
+    template <typename Build>
+    void rebuild(const Build& build);
+
     union {
         bool boolean_;
         Number number_;
@@ -180,45 +186,43 @@ inline void JsonValue::setBool(bool b) noexcept {
     kind_ = JsonKind::Boolean;
 }
 
-// The setters below build in place on a value that holds nothing to free (a null or a
-// boolean), and aside otherwise: their argument may lie in what the value holds.
-
-inline void JsonValue::setNumber(double v, std::string_view text) {
-    if (kind_ > JsonKind::Boolean) {
-        *this = makeNumber(v, text);
-        return;
-    }
-    new (&number_) Number{v, JsonNumberText(text)};
-    kind_ = JsonKind::Number;
-}
-
-inline void JsonValue::setString(std::string_view bytes) {
-    if (kind_ > JsonKind::Boolean) {
-        *this = makeString(std::string(bytes));
-        return;
-    }
-    new (&string_) std::string(bytes);
-    kind_ = JsonKind::String;
-}
-
-inline void JsonValue::setItems(std::vector<JsonValue>&& items) noexcept {
-    if (kind_ > JsonKind::Boolean) {
-        *this = makeArray(std::move(items));
-        return;
-    }
-    new (&items_) std::vector<JsonValue>(std::move(items));
-    kind_ = JsonKind::Array;
-}
-
-inline void JsonValue::setMembers(std::vector<JsonMember>&& members) noexcept {
-    if (kind_ > JsonKind::Boolean) {
+template <typename Build>
+inline void JsonValue::rebuild(const Build& build) {
+    if (kind_ > JsonKind::Boolean) [[unlikely]] {
         JsonValue fresh;
-        fresh.editMembers() = std::move(members);
+        build(fresh);
         *this = std::move(fresh);
         return;
     }
-    new (&members_) std::vector<JsonMember>(std::move(members));
-    kind_ = JsonKind::Object;
+    build(*this);
+}
+
+inline void JsonValue::setNumber(double v, std::string_view text) {
+    rebuild([&](JsonValue& out) {
+        new (&out.number_) Number{v, JsonNumberText(text)};
+        out.kind_ = JsonKind::Number;
+    });
+}
+
+inline void JsonValue::setString(std::string_view bytes) {
+    rebuild([&](JsonValue& out) {
+        new (&out.string_) std::string(bytes);
+        out.kind_ = JsonKind::String;
+    });
+}
+
+inline void JsonValue::setItems(std::vector<JsonValue>&& items) noexcept {
+    rebuild([&](JsonValue& out) {
+        new (&out.items_) std::vector<JsonValue>(std::move(items));
+        out.kind_ = JsonKind::Array;
+    });
+}
+
+inline void JsonValue::setMembers(std::vector<JsonMember>&& members) noexcept {
+    rebuild([&](JsonValue& out) {
+        new (&out.members_) std::vector<JsonMember>(std::move(members));
+        out.kind_ = JsonKind::Object;
+    });
 }
 
 inline JsonNumberText& JsonValue::editNumberText() noexcept {

@@ -246,6 +246,9 @@ TEST(JsonValue, MembersAndAdoptedSpellings) {
     JsonValue s = JsonValue::makeString("text");  // a member set on a scalar makes an object
     setMember(s, "k", JsonValue());
     EXPECT_EQ(writeCompact(v) + writeCompact(s), R"({"a":"x"}{"k":null})");
+    JsonValue whole = JsonValue::makeArray({JsonValue::makeArray({JsonValue::makeString("a part of the whole")})});  // set from a part of itself
+    whole.setItems(std::move(whole.editItems()[0].editItems())), whole.setString(whole.items()[0].string());
+    EXPECT_EQ(writeCompact(whole), R"("a part of the whole")");
 
     // Numbers that still agree with the read ones take their value and spelling, found by key.
     JsonValue read, built;
