@@ -27,9 +27,10 @@ struct JsonMember;
 
 class JsonValue {
 public:
-    // Null. Special members are defined after JsonMember below: they need it complete (clang
-    // with libstdc++ enforces that), and being user-provided, value-initialization as in
-    // vector::emplace_back() sets the kind alone instead of zeroing all 40 bytes first.
+    // Null. Everything that may destroy a value is defined after JsonMember below, which it
+    // needs complete (clang with libstdc++ enforces that). Being user-provided, value-
+    // initialization as in vector::emplace_back() sets the kind alone instead of zeroing all
+    // 40 bytes first. A moved-from value keeps its kind.
     JsonValue() noexcept;
     JsonValue(const JsonValue& o);
     JsonValue(JsonValue&& o) noexcept;
@@ -41,8 +42,6 @@ public:
     static JsonValue makeBool(bool b);
     static JsonValue makeNumber(double v, std::string_view text = {});
     static JsonValue makeString(std::string s);
-    // Nothing in this class may need JsonValue's destructor (a default {} argument, a body
-    // making a temporary): that needs JsonMember complete.
     static JsonValue makeArray();
     static JsonValue makeArray(std::vector<JsonValue> items);
     static JsonValue makeObject();
@@ -71,8 +70,8 @@ public:
     void setItems(std::vector<JsonValue>&& items) noexcept;
     void setMembers(std::vector<JsonMember>&& members) noexcept;
 
-    // Mutable payload: makes the value an empty one of that kind first unless it is one (a
-    // number's is its spelling, kept beside the value: 0 first unless it is a number).
+    // Mutable payload: each makes the value an empty one of that kind first unless it is one
+    // (for the spelling, the number 0 without one).
     JsonNumberText& editNumberText() noexcept;
     std::string& editString() noexcept;
     std::vector<JsonValue>& editItems() noexcept;
