@@ -69,7 +69,7 @@ std::string makeInstanceText() {
     JsonValue lfoShapes = JsonValue::makeObject();
     for (int l = 1; l <= 2; ++l) {
         JsonValue shape = JsonValue::makeArray();
-        for (int k = 0; k < 64; ++k) shape.items.push_back(num(((k * l) % 17) / 16.0));
+        for (int k = 0; k < 64; ++k) shape.editItems().push_back(num(((k * l) % 17) / 16.0));
         orbi::setMember(lfoShapes, "lfo" + std::to_string(l), std::move(shape));
     }
     orbi::setMember(state, "lfoShapes", std::move(lfoShapes));
@@ -85,7 +85,7 @@ std::string makeInstanceText() {
     for (int s = 1; s <= 4; ++s) {
         JsonValue seq = JsonValue::makeObject();
         JsonValue values = JsonValue::makeArray();
-        for (int k = 0; k < 16; ++k) values.items.push_back(num(((k * s) % 9) / 8.0));
+        for (int k = 0; k < 16; ++k) values.editItems().push_back(num(((k * s) % 9) / 8.0));
         orbi::setMember(seq, "values", std::move(values));
         orbi::setMember(seq, "length", num(16));
         orbi::setMember(stepSeqs, "stepseq" + std::to_string(s), std::move(seq));

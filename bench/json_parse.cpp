@@ -51,18 +51,18 @@ JsonValue makeInstance(std::mt19937& rng) {
         orbi::setMember(r, "target", str("filter1_cutoff"));
         orbi::setMember(r, "amount", num(unit(rng) * 2 - 1));
         orbi::setMember(r, "bipolar", JsonValue::makeBool(i % 2 == 0));
-        routings.items.push_back(r);
+        routings.editItems().push_back(r);
     }
     JsonValue msegs = JsonValue::makeArray();
     for (int m = 0; m < 8; ++m) {
         JsonValue points = JsonValue::makeArray();
         for (int k = 0; k < 24; ++k) {
-            points.items.push_back(JsonValue::makeArray({num(k / 24.0), num(unit(rng)), num((k % 5 - 2) * 0.25)}));
+            points.editItems().push_back(JsonValue::makeArray({num(k / 24.0), num(unit(rng)), num((k % 5 - 2) * 0.25)}));
         }
         JsonValue mseg;
         orbi::setMember(mseg, "loop", JsonValue::makeArray({num(4), num(20)}));
         orbi::setMember(mseg, "points", points);
-        msegs.items.push_back(mseg);
+        msegs.editItems().push_back(mseg);
     }
     JsonValue state;
     orbi::setMember(state, "routings", routings);
@@ -86,8 +86,8 @@ const std::string& largeText() {
         JsonValue all = JsonValue::makeArray();
         std::size_t size = 0;
         while (size < 8800 * 1000) {
-            all.items.push_back(makeInstance(rng));
-            size += orbi::writeDocument(all.items.back()).size();
+            all.editItems().push_back(makeInstance(rng));
+            size += orbi::writeDocument(all.items().back()).size();
         }
         return orbi::writeDocument(all);
     }();

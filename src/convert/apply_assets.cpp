@@ -79,7 +79,7 @@ void applyAssets(LegacyPreset& preset, const InstanceDocument& instance, const P
         std::string& reference = legacyReference(preset, i);
         const JsonValue* value = findEntry(instance.assets, slot.name);
         if (value == nullptr || !value->isString()) continue;
-        std::optional<AssetRef> ref = parseAssetRef(value->string);
+        std::optional<AssetRef> ref = parseAssetRef(value->string());
         if (!ref) continue;
         if (ref->kind == AssetRefKind::Factory) {
             reference = std::string(slot.factoryPrefix) + ref->name;

@@ -53,8 +53,8 @@ void applySimpleHint(LegacyPreset& preset, const JsonValue& simple) {
     preset.timbreName = stringOr(simple, member::kSimpleTimbreName);
     preset.timbreCategory = stringOr(simple, member::kSimpleTimbreCategory);
     if (const JsonValue* character = objectMember(simple, member::kSimpleCharacter)) {
-        for (const JsonMember& m : character->members) {
-            preset.metaCharacter.push_back({m.key, m.value.isNumber() ? toFloat(m.value.number) : 0.5f});
+        for (const JsonMember& m : character->members()) {
+            preset.metaCharacter.push_back({m.key, m.value.isNumber() ? toFloat(m.value.number()) : 0.5f});
         }
     }
     const JsonValue none;
@@ -64,7 +64,7 @@ void applySimpleHint(LegacyPreset& preset, const JsonValue& simple) {
     preset.padY = toFloat(numberOr(map, member::kSoundMapY, 0.5));
     preset.padActive = boolOr(map, member::kSoundMapActive, false);
     if (const JsonValue* effects = objectMember(simple, member::kSimpleEffects)) {
-        for (const JsonMember& m : effects->members) {
+        for (const JsonMember& m : effects->members()) {
             preset.metaEffects.push_back({m.key, boolOr(m.value, member::kEffectOn, false),
                                           toFloat(numberOr(m.value, member::kEffectAmount, 0.5)),
                                           toFloat(numberOr(m.value, member::kEffectCharacter, 0.5))});
@@ -87,15 +87,15 @@ void applyParams(LegacyPreset& preset, const InstanceDocument& instance, Diagnos
         }
         float value = 0.0f;
         if (entry.value.isString()) {
-            auto choice = valueForChoiceId(index, entry.value.string);
+            auto choice = valueForChoiceId(index, entry.value.string());
             if (!choice) {
                 addWarning(diagnostics, std::string(text::kUnknownChoice), std::move(path),
-                           "\"" + entry.value.string + std::string(text::kNotOneOfItsChoices));
+                           "\"" + entry.value.string() + std::string(text::kNotOneOfItsChoices));
                 continue;
             }
             value = *choice;
         } else if (entry.value.isNumber()) {
-            value = toFloat(entry.value.number);
+            value = toFloat(entry.value.number());
         } else {
             addWarning(diagnostics, std::string(text::kBadValue), std::move(path),
                        std::string(text::kNeitherNumberNorChoice));
@@ -118,8 +118,8 @@ void applyDescriptive(LegacyPreset& preset, ApplySideRecord& side, const Instanc
     preset.category = stringOr(instance.meta, member::kMetaCategory);
     preset.complexity = stringOr(instance.meta, member::kMetaComplexity);
     if (const JsonValue* tags = arrayMember(instance.meta, member::kMetaTags)) {
-        for (const JsonValue& tag : tags->items) {
-            if (tag.isString()) preset.characterTags.push_back(tag.string);
+        for (const JsonValue& tag : tags->items()) {
+            if (tag.isString()) preset.characterTags.push_back(tag.string());
         }
     }
 

@@ -47,8 +47,8 @@ PointSet readPointSet(const JsonValue& object) {
     using apply_detail::numberOr;
     using apply_detail::toFloat;
     std::vector<CurvePoint> points;
-    points.reserve(object.members.size());
-    for (const JsonMember& m : object.members) {
+    points.reserve(object.members().size());
+    for (const JsonMember& m : object.members()) {
         points.push_back({toFloat(numberOr(m.value, member::kPointTime, 0.0)),
                           toFloat(numberOr(m.value, member::kPointValue, 0.0)),
                           toFloat(numberOr(m.value, member::kPointCurve, 0.0))});
@@ -67,7 +67,7 @@ PointSet readPointSet(const JsonValue& object) {
     set.ids.reserve(order.size());
     set.points.reserve(order.size());
     for (std::size_t i : order) {
-        set.ids.push_back(object.members[i].key);
+        set.ids.push_back(object.members()[i].key);
         set.points.push_back(points[i]);
     }
     return set;
@@ -90,7 +90,7 @@ float toFloat(double value) {
 
 double numberOr(const JsonValue& v, std::string_view key, double fallback) {
     const JsonValue* m = findMember(v, key);
-    return m != nullptr && m->isNumber() ? m->number : fallback;
+    return m != nullptr && m->isNumber() ? m->number() : fallback;
 }
 
 std::string stringOr(const JsonValue& v, std::string_view key, std::string_view fallback) {
@@ -99,7 +99,7 @@ std::string stringOr(const JsonValue& v, std::string_view key, std::string_view 
 
 bool boolOr(const JsonValue& v, std::string_view key, bool fallback) {
     const JsonValue* m = findMember(v, key);
-    return m != nullptr && m->isBool() ? m->boolean : fallback;
+    return m != nullptr && m->isBool() ? m->boolean() : fallback;
 }
 
 const JsonValue* objectMember(const JsonValue& v, std::string_view key) {
@@ -114,8 +114,8 @@ const JsonValue* arrayMember(const JsonValue& v, std::string_view key) {
 
 std::vector<float> floatsOf(const JsonValue& array) {
     std::vector<float> out;
-    out.reserve(array.items.size());
-    for (const JsonValue& item : array.items) out.push_back(item.isNumber() ? toFloat(item.number) : 0.0f);
+    out.reserve(array.items().size());
+    for (const JsonValue& item : array.items()) out.push_back(item.isNumber() ? toFloat(item.number()) : 0.0f);
     return out;
 }
 

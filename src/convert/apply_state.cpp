@@ -55,12 +55,12 @@ float loopLength(double beats) { return toFloat(std::clamp(beats, kMinLoopBeats,
 std::int32_t pointIndex(const std::vector<std::string>& ids, const JsonValue& mseg, std::string_view key) {
     const JsonValue* value = findMember(mseg, key);
     if (value == nullptr || !value->isString()) return -1;
-    auto it = std::find(ids.begin(), ids.end(), value->string);
+    auto it = std::find(ids.begin(), ids.end(), value->string());
     return it == ids.end() ? -1 : static_cast<std::int32_t>(it - ids.begin());
 }
 
 void applyRoutings(LegacyPreset& preset, const JsonValue& routings, DiagnosticList& diagnostics) {
-    for (const JsonMember& m : routings.members) {
+    for (const JsonMember& m : routings.members()) {
         LegacyRouting routing;
         routing.source = stringOr(m.value, member::kRoutingSource);
         routing.target = stringOr(m.value, member::kRoutingTarget);
@@ -81,7 +81,7 @@ void applyRoutings(LegacyPreset& preset, const JsonValue& routings, DiagnosticLi
 }
 
 void applyLfoShapes(LegacyPreset& preset, const JsonValue& shapes) {
-    for (const JsonMember& m : shapes.members) {
+    for (const JsonMember& m : shapes.members()) {
         const int lfo = parseNumberedKey(m.key, member::kLfoKeyPrefix, kLfoCount);
         if (lfo < 0 || !m.value.isArray()) continue;
         preset.lfoShapes.push_back({lfo, floatsOf(m.value)});
@@ -89,7 +89,7 @@ void applyLfoShapes(LegacyPreset& preset, const JsonValue& shapes) {
 }
 
 void applyMsegs(LegacyPreset& preset, const JsonValue& msegs) {
-    for (const JsonMember& m : msegs.members) {
+    for (const JsonMember& m : msegs.members()) {
         const int index = parseNumberedKey(m.key, member::kMsegKeyPrefix, kMsegCount);
         const JsonValue* points = objectMember(m.value, member::kMsegPoints);
         if (index < 0 || points == nullptr) continue;
@@ -106,16 +106,16 @@ void applyMsegs(LegacyPreset& preset, const JsonValue& msegs) {
 }
 
 void applyStepSeqs(LegacyPreset& preset, const JsonValue& stepSeqs) {
-    for (const JsonMember& m : stepSeqs.members) {
+    for (const JsonMember& m : stepSeqs.members()) {
         const int index = parseNumberedKey(m.key, member::kStepSeqKeyPrefix, kStepSeqCount);
         if (index < 0) continue;
         LegacyStepSeq seq;
         seq.stepseq = index;
         if (const JsonValue* values = arrayMember(m.value, member::kStepSeqValues)) {
-            const std::size_t used = std::min(values->items.size(), kStepCount);
+            const std::size_t used = std::min(values->items().size(), kStepCount);
             for (std::size_t i = 0; i < used; ++i) {
-                const JsonValue& v = values->items[i];
-                seq.values[i] = v.isNumber() ? toFloat(v.number) : 0.0f;
+                const JsonValue& v = values->items()[i];
+                seq.values[i] = v.isNumber() ? toFloat(v.number()) : 0.0f;
             }
         }
         const double length = std::trunc(numberOr(m.value, member::kStepSeqLength, 16.0));
@@ -125,7 +125,7 @@ void applyStepSeqs(LegacyPreset& preset, const JsonValue& stepSeqs) {
 }
 
 void applyKnobMotions(LegacyPreset& preset, const JsonValue& motions) {
-    for (const JsonMember& m : motions.members) {
+    for (const JsonMember& m : motions.members()) {
         LegacyKnobMotion motion;
         motion.target = m.key;
         motion.length = toFloat(numberOr(m.value, member::kMotionLengthSeconds, 1.0));
@@ -150,7 +150,7 @@ LegacyMotif motifFromAuditionMotif(const JsonValue& object) {
     motif.loopBeats = loopLength(numberOr(object, kMotifLoopBeats, 4.0));
     const JsonValue* notes = objectMember(object, kMotifNotes);
     if (notes == nullptr) return motif;
-    for (const JsonMember& m : notes->members) {
+    for (const JsonMember& m : notes->members()) {
         if (!m.value.isObject()) continue;
         LegacyMotifNote note;
         note.startBeat = toFloat(numberOr(m.value, kNoteStartBeat, 0.0));

@@ -135,12 +135,13 @@ void convertState(InstanceDocument& instance, const LegacyPreset& preset) {
         setMember(state, member::kStateKnobMotions, knobMotionsToJson(preset.knobMotions));
     }
     JsonValue macroNames = macroNamesToJson(preset.macroNames);
-    if (!macroNames.members.empty()) setMember(state, member::kStateMacroNames, std::move(macroNames));
+    if (!macroNames.members().empty()) setMember(state, member::kStateMacroNames, std::move(macroNames));
     if (!preset.script.empty()) setMember(state, member::kStateScript, JsonValue::makeString(preset.script));
     if (!preset.volumeShaperTable.empty()) {
         JsonValue table = JsonValue::makeArray();
-        table.items.reserve(preset.volumeShaperTable.size());
-        for (const float value : preset.volumeShaperTable) table.items.push_back(jsonNumberFromFloat(value));
+        std::vector<JsonValue>& items = table.editItems();
+        items.reserve(preset.volumeShaperTable.size());
+        for (const float value : preset.volumeShaperTable) items.push_back(jsonNumberFromFloat(value));
         setMember(state, member::kStateVolumeShaper, std::move(table));
     }
     if (preset.mpeEnabled) setMember(state, member::kStateMpe, JsonValue::makeBool(true));
@@ -207,7 +208,7 @@ void convertBody(InstanceDocument& instance, Package& package, const LegacyPrese
     convertParameters(instance, preset);
     convertState(instance, preset);
     JsonValue imports = convertAssetSlots(instance, package, preset, carried, diagnostics);
-    if (!imports.members.empty()) setMember(instance.state, member::kStateImports, std::move(imports));
+    if (!imports.members().empty()) setMember(instance.state, member::kStateImports, std::move(imports));
     convertHints(instance, preset);
 }
 
@@ -230,8 +231,9 @@ void convertWhole(InstanceDocument& instance, Package& package, const LegacyPres
     setMember(instance.meta, member::kMetaName, JsonValue::makeString(preset.name));
     setMember(instance.meta, member::kMetaCategory, JsonValue::makeString(preset.category));
     JsonValue tags = JsonValue::makeArray();
-    tags.items.reserve(preset.characterTags.size());
-    for (const std::string& tag : preset.characterTags) tags.items.push_back(JsonValue::makeString(tag));
+    std::vector<JsonValue>& tagItems = tags.editItems();
+    tagItems.reserve(preset.characterTags.size());
+    for (const std::string& tag : preset.characterTags) tagItems.push_back(JsonValue::makeString(tag));
     setMember(instance.meta, member::kMetaTags, std::move(tags));
     if (!preset.complexity.empty()) {
         setMember(instance.meta, member::kMetaComplexity, JsonValue::makeString(preset.complexity));

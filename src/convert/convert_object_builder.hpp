@@ -16,16 +16,16 @@ namespace orbi::convert_detail {
 class ObjectBuilder {
 public:
     void set(std::string key, JsonValue value) {
-        const auto [found, inserted] = positions_.try_emplace(key, object_.members.size());
+        const auto [found, inserted] = positions_.try_emplace(key, object_.members().size());
         if (!inserted) {
-            object_.members[found->second].value = std::move(value);
+            object_.editMembers()[found->second].value = std::move(value);
             return;
         }
-        object_.members.push_back(JsonMember{std::move(key), std::move(value)});
+        object_.editMembers().push_back(JsonMember{std::move(key), std::move(value)});
     }
 
     bool contains(const std::string& key) const { return positions_.count(key) != 0; }
-    bool empty() const { return object_.members.empty(); }
+    bool empty() const { return object_.members().empty(); }
 
     JsonValue take() {
         positions_.clear();

@@ -31,8 +31,9 @@ std::string numberedKey(std::string_view prefix, std::int32_t zeroBased) {
 
 JsonValue floatArray(const float* values, std::size_t count) {
     JsonValue array = JsonValue::makeArray();
-    array.items.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) array.items.push_back(jsonNumberFromFloat(values[i]));
+    std::vector<JsonValue>& items = array.editItems();
+    items.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) items.push_back(jsonNumberFromFloat(values[i]));
     return array;
 }
 
@@ -45,7 +46,7 @@ JsonValue routingsToJson(const std::vector<LegacyRouting>& routings) {
         const std::size_t ordinal = ++countPerPair[member::routingKey(routing.source, routing.target, 1)];
 
         JsonValue value = JsonValue::makeObject();
-        value.members.reserve(6);
+        value.editMembers().reserve(6);
         setMember(value, member::kRoutingSource, JsonValue::makeString(routing.source));
         setMember(value, member::kRoutingTarget, JsonValue::makeString(routing.target));
         setMember(value, member::kRoutingDepth, jsonNumberFromFloat(routing.depth));
@@ -62,15 +63,16 @@ JsonValue routingsToJson(const std::vector<LegacyRouting>& routings) {
 
 JsonValue pointsToJson(const std::vector<CurvePoint>& points) {
     JsonValue object = JsonValue::makeObject();
-    object.members.reserve(points.size());
+    std::vector<JsonMember>& members = object.editMembers();
+    members.reserve(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
         JsonValue point = JsonValue::makeObject();
-        point.members.reserve(3);
+        point.editMembers().reserve(3);
         setMember(point, member::kPointTime, jsonNumberFromFloat(points[i].t));
         setMember(point, member::kPointValue, jsonNumberFromFloat(points[i].v));
         setMember(point, member::kPointCurve, jsonNumberFromFloat(points[i].c));
         // Ids p1, p2, ... are distinct by construction, so no key search is needed.
-        object.members.push_back(JsonMember{member::pointId(i), std::move(point)});
+        members.push_back(JsonMember{member::pointId(i), std::move(point)});
     }
     return object;
 }

@@ -26,7 +26,7 @@ TempoChange readTempo(const JsonValue& item, const std::string& path, Diagnostic
     tempo.source = item;
     const JsonValue* at = numberMember(item, "at");
     const JsonValue* bpm = numberMember(item, "bpm");
-    if (at == nullptr || bpm == nullptr || !(bpm->number > 0.0)) {
+    if (at == nullptr || bpm == nullptr || !(bpm->number() > 0.0)) {
         addWarning(diagnostics, std::string(dt::kBadTempo), path, std::string(dt::kExpectedTempo));
         tempo.kept = true;
         return tempo;
@@ -44,7 +44,7 @@ MeterChange readMeter(const JsonValue& item, const std::string& path, Diagnostic
     const JsonValue* at = numberMember(item, "at");
     const JsonValue* num = numberMember(item, "num");
     const JsonValue* den = numberMember(item, "den");
-    if (at == nullptr || num == nullptr || den == nullptr || !(num->number >= 1.0) || !(den->number >= 1.0)) {
+    if (at == nullptr || num == nullptr || den == nullptr || !(num->number() >= 1.0) || !(den->number() >= 1.0)) {
         addWarning(diagnostics, std::string(dt::kBadMeter), path, std::string(dt::kExpectedMeter));
         meter.kept = true;
         return meter;
@@ -61,7 +61,7 @@ SwingSetting readSwing(const JsonValue& item, const std::string& path, Diagnosti
     SwingSetting swing;
     swing.source = item;
     const JsonValue* grid = findMember(item, "grid");
-    const bool gridUnreadable = grid != nullptr && grid->isString() && !parseGrid(grid->string);
+    const bool gridUnreadable = grid != nullptr && grid->isString() && !parseGrid(grid->string());
     if (numberMember(item, "bar") == nullptr || numberMember(item, "amount") == nullptr || gridUnreadable) {
         addWarning(diagnostics, std::string(dt::kBadSwing), path, std::string(dt::kExpectedSwing));
         swing.kept = true;
@@ -80,7 +80,7 @@ ClipExpression readExpression(const JsonValue& value, const std::string& path, D
     ClipExpression expression;
     expression.source = value;
     if (value.isNumber()) {
-        expression.value = value.number;
+        expression.value = value.number();
         return expression;
     }
     if (!value.isArray()) {
@@ -89,17 +89,17 @@ ClipExpression readExpression(const JsonValue& value, const std::string& path, D
         return expression;
     }
     expression.isCurve = true;
-    expression.points.reserve(value.items.size());
-    for (std::size_t i = 0; i < value.items.size(); ++i) {
-        const JsonValue& point = value.items[i];
-        if (!point.isArray() || point.items.size() != 2 || !point.items[0].isNumber() || !point.items[1].isNumber()) {
+    expression.points.reserve(value.items().size());
+    for (std::size_t i = 0; i < value.items().size(); ++i) {
+        const JsonValue& point = value.items()[i];
+        if (!point.isArray() || point.items().size() != 2 || !point.items()[0].isNumber() || !point.items()[1].isNumber()) {
             addWarning(diagnostics, std::string(dt::kBadExpression), indexPath(path, i),
                        std::string(dt::kExpectedCurvePoint));
             expression.kept = true;
             expression.points.clear();
             return expression;
         }
-        expression.points.emplace_back(point.items[0].number, point.items[1].number);
+        expression.points.emplace_back(point.items()[0].number(), point.items()[1].number());
     }
     return expression;
 }
@@ -109,8 +109,8 @@ template <typename Accept>
 MemberList readMembers(const JsonValue& object, const std::string& path, Accept accept, std::string_view message,
                        DiagnosticList& diagnostics) {
     MemberList out;
-    out.reserve(object.members.size());
-    for (const JsonMember& m : object.members) {
+    out.reserve(object.members().size());
+    for (const JsonMember& m : object.members()) {
         if (!accept(m.value)) {
             addWarning(diagnostics, std::string(dt::kWrongType), childPath(path, m.key), std::string(message));
         }
@@ -160,8 +160,8 @@ ClipNote readNote(const JsonValue& item, const std::string& path, DiagnosticList
     note.pitch = r.getNumber("pitch");
     if (const JsonValue* expr = r.getObject("expr")) {
         const std::string exprPath = r.pathOf("expr");
-        note.expr.reserve(expr->members.size());
-        for (const JsonMember& m : expr->members) {
+        note.expr.reserve(expr->members().size());
+        for (const JsonMember& m : expr->members()) {
             note.expr.push_back(NamedExpression{m.key, readExpression(m.value, childPath(exprPath, m.key), diagnostics)});
         }
     }
@@ -224,7 +224,7 @@ ClipLane readLane(const JsonValue& item, const std::string& path, DiagnosticList
     ClipLane lane;
     lane.source = item;
     const JsonValue* target = findMember(item, "target");
-    if (target == nullptr || !target->isString() || target->string.empty()) {
+    if (target == nullptr || !target->isString() || target->string().empty()) {
         addWarning(diagnostics, std::string(dt::kBadLane), path, std::string(dt::kLaneNeedsTarget));
         lane.kept = true;
         return lane;
@@ -236,9 +236,9 @@ ClipLane readLane(const JsonValue& item, const std::string& path, DiagnosticList
     if (auto instance = r.getString("instance")) lane.instance = std::move(*instance);
     if (const JsonValue* points = r.getArray("points")) {
         const std::string pointsPath = r.pathOf("points");
-        lane.points.reserve(points->items.size());
-        for (std::size_t j = 0; j < points->items.size(); ++j) {
-            lane.points.push_back(readLanePoint(points->items[j], indexPath(pointsPath, j), diagnostics));
+        lane.points.reserve(points->items().size());
+        for (std::size_t j = 0; j < points->items().size(); ++j) {
+            lane.points.push_back(readLanePoint(points->items()[j], indexPath(pointsPath, j), diagnostics));
         }
     }
     lane.unread = r.unreadMembers();
@@ -250,9 +250,9 @@ void readArray(FieldReader& r, std::string_view key, std::vector<Record>& out, R
     const JsonValue* array = r.getArray(key);
     if (array == nullptr) return;
     const std::string path = r.pathOf(key);
-    out.reserve(array->items.size());
-    for (std::size_t i = 0; i < array->items.size(); ++i) {
-        out.push_back(readOne(array->items[i], indexPath(path, i), r.diagnostics()));
+    out.reserve(array->items().size());
+    for (std::size_t i = 0; i < array->items().size(); ++i) {
+        out.push_back(readOne(array->items()[i], indexPath(path, i), r.diagnostics()));
     }
 }
 
@@ -290,8 +290,8 @@ std::optional<ClipDocument> readClipDocument(const JsonValue& document, Diagnost
     clip.seed = readSeedMember(r);
     clip.length = r.getNumber("length").value_or(4.0);
     if (const JsonValue* grid = r.peek("grid")) {
-        if (grid->isString() && parseGrid(grid->string)) {
-            clip.grid = grid->string;
+        if (grid->isString() && parseGrid(grid->string())) {
+            clip.grid = grid->string();
             r.markRead("grid");
         } else {
             addWarning(diagnostics, std::string(dt::kBadGrid), "/grid", std::string(dt::kUnreadableGrid));

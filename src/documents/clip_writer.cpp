@@ -47,8 +47,9 @@ JsonValue writeExpression(const ClipExpression& e) {
     if (e.kept) return e.source;
     if (!e.isCurve) return number(e.value);
     JsonValue out = JsonValue::makeArray();
-    out.items.reserve(e.points.size());
-    for (const auto& [beats, value] : e.points) out.items.push_back(JsonValue::makeArray({number(beats), number(value)}));
+    std::vector<JsonValue>& items = out.editItems();
+    items.reserve(e.points.size());
+    for (const auto& [beats, value] : e.points) items.push_back(JsonValue::makeArray({number(beats), number(value)}));
     return out;
 }
 
@@ -61,7 +62,7 @@ JsonValue writeRandom(const ClipRandom& r) {
     return finish(std::move(out), r.unread, r.source);
 }
 
-bool isFilledObject(const JsonValue& v) { return v.isObject() && !v.members.empty(); }
+bool isFilledObject(const JsonValue& v) { return v.isObject() && !v.members().empty(); }
 
 JsonValue writeNote(const ClipNote& n) {
     if (n.kept) return n.source;
@@ -79,8 +80,9 @@ JsonValue writeNote(const ClipNote& n) {
     if (!n.add.empty()) setMember(out, "add", memberListValue(n.add));
     if (!n.expr.empty()) {
         JsonValue expr = JsonValue::makeObject();
-        expr.members.reserve(n.expr.size());
-        for (const NamedExpression& e : n.expr) expr.members.push_back(JsonMember{e.name, writeExpression(e.expression)});
+        std::vector<JsonMember>& members = expr.editMembers();
+        members.reserve(n.expr.size());
+        for (const NamedExpression& e : n.expr) members.push_back(JsonMember{e.name, writeExpression(e.expression)});
         setMember(out, "expr", std::move(expr));
     }
     if (n.rand) setMember(out, "rand", writeRandom(*n.rand));
@@ -106,8 +108,9 @@ JsonValue writeLane(const ClipLane& l) {
     if (!l.voice.empty()) setMember(out, "voice", JsonValue::makeString(l.voice));
     if (!l.instance.empty()) setMember(out, "instance", JsonValue::makeString(l.instance));
     JsonValue points = JsonValue::makeArray();
-    points.items.reserve(l.points.size());
-    for (const LanePoint& p : l.points) points.items.push_back(writeLanePoint(p));
+    std::vector<JsonValue>& items = points.editItems();
+    items.reserve(l.points.size());
+    for (const LanePoint& p : l.points) items.push_back(writeLanePoint(p));
     setMember(out, "points", std::move(points));
     return finish(std::move(out), l.unread, l.source);
 }
@@ -115,8 +118,9 @@ JsonValue writeLane(const ClipLane& l) {
 template <typename Record, typename WriteOne>
 JsonValue arrayOf(const std::vector<Record>& records, WriteOne writeOne) {
     JsonValue out = JsonValue::makeArray();
-    out.items.reserve(records.size());
-    for (const Record& r : records) out.items.push_back(writeOne(r));
+    std::vector<JsonValue>& items = out.editItems();
+    items.reserve(records.size());
+    for (const Record& r : records) items.push_back(writeOne(r));
     return out;
 }
 

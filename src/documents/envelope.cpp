@@ -62,7 +62,7 @@ void readSpec(const JsonValue& document, DocumentEnvelope& envelope, DiagnosticL
         return;
     }
     std::optional<SpecVersion> version;
-    if (spec->isString()) version = parseSpecVersion(spec->string);
+    if (spec->isString()) version = parseSpecVersion(spec->string());
     if (!version) {
         addWarning(diagnostics, std::string(dt::kBadSpecVersion), "/spec",
                    std::string(dt::kUnreadableSpecPrefix) + currentSpecText());
@@ -71,7 +71,7 @@ void readSpec(const JsonValue& document, DocumentEnvelope& envelope, DiagnosticL
     envelope.spec = *version;
     if (version->major >= 2) {
         addWarning(diagnostics, std::string(dt::kSpecNewerMajor), "/spec",
-                   std::string(dt::kDocumentUsesSpecPrefix) + spec->string + std::string(dt::kNewerThanInfix) +
+                   std::string(dt::kDocumentUsesSpecPrefix) + spec->string() + std::string(dt::kNewerThanInfix) +
                        currentSpecText() + std::string(dt::kNewerMajorSuffix));
     }
 }
@@ -84,10 +84,10 @@ void readExtensions(const JsonValue& document, DocumentEnvelope& envelope, Diagn
         envelope.extensionsListed = false;
         return;
     }
-    for (std::size_t i = 0; i < extensions->items.size(); ++i) {
-        const JsonValue& item = extensions->items[i];
+    for (std::size_t i = 0; i < extensions->items().size(); ++i) {
+        const JsonValue& item = extensions->items()[i];
         std::optional<ExtensionId> id;
-        if (item.isString()) id = parseExtensionId(item.string);
+        if (item.isString()) id = parseExtensionId(item.string());
         if (id) {
             envelope.extensions.push_back(std::move(*id));
         } else {
@@ -160,27 +160,28 @@ std::string formatSeed(std::uint64_t seed) {
 
 JsonValue extensionsValue(const std::vector<ExtensionId>& extensions, const std::vector<JsonValue>& keptExtensions) {
     JsonValue out = JsonValue::makeArray();
-    out.items.reserve(extensions.size() + keptExtensions.size());
-    for (const ExtensionId& id : extensions) out.items.push_back(JsonValue::makeString(formatExtensionId(id)));
-    for (const JsonValue& kept : keptExtensions) out.items.push_back(kept);
+    std::vector<JsonValue>& items = out.editItems();
+    items.reserve(extensions.size() + keptExtensions.size());
+    for (const ExtensionId& id : extensions) items.push_back(JsonValue::makeString(formatExtensionId(id)));
+    for (const JsonValue& kept : keptExtensions) items.push_back(kept);
     return out;
 }
 
 void overlayUnread(JsonValue& written, const JsonValue& unread, const JsonValue& asRead) {
-    if (unread.isObject() && !unread.members.empty()) {
-        if (!written.isObject()) written = JsonValue::makeObject();
+    if (unread.isObject() && !unread.members().empty()) {
+        std::vector<JsonMember>& members = written.editMembers();  // an object from here on
         // Index the written keys once so that many unread members do not cost a scan each. The
         // reserve comes first: the index holds views into the keys, which must not move.
-        written.members.reserve(written.members.size() + unread.members.size());
+        members.reserve(members.size() + unread.members().size());
         std::unordered_map<std::string_view, std::size_t> index;
-        for (std::size_t i = 0; i < written.members.size(); ++i) index.emplace(written.members[i].key, i);
-        for (const JsonMember& m : unread.members) {
+        for (std::size_t i = 0; i < members.size(); ++i) index.emplace(members[i].key, i);
+        for (const JsonMember& m : unread.members()) {
             auto it = index.find(m.key);
             if (it != index.end()) {
-                written.members[it->second].value = m.value;
+                members[it->second].value = m.value;
             } else {
                 // Unread members come from one object, so their keys are unique among themselves.
-                written.members.push_back(m);
+                members.push_back(m);
             }
         }
     }

@@ -16,7 +16,7 @@ FieldReader::FieldReader(const JsonValue& object, std::string basePath, Diagnost
 const JsonValue* FieldReader::get(std::string_view key, JsonKind wanted, std::string_view description) {
     const JsonValue* value = findMember(object_, key);
     if (value == nullptr) return nullptr;
-    if (value->kind != wanted) {
+    if (value->kind() != wanted) {
         addWarning(diagnostics_, std::string(dt::kWrongType), pathOf(key),
                    std::string(dt::kExpected) + std::string(description) + std::string(dt::kKeptNotApplied));
         return nullptr;
@@ -28,19 +28,19 @@ const JsonValue* FieldReader::get(std::string_view key, JsonKind wanted, std::st
 std::optional<double> FieldReader::getNumber(std::string_view key) {
     const JsonValue* v = get(key, JsonKind::Number, dt::kANumber);
     if (v == nullptr) return std::nullopt;
-    return v->number;
+    return v->number();
 }
 
 std::optional<std::string> FieldReader::getString(std::string_view key) {
     const JsonValue* v = get(key, JsonKind::String, dt::kAString);
     if (v == nullptr) return std::nullopt;
-    return v->string;
+    return v->string();
 }
 
 std::optional<bool> FieldReader::getBool(std::string_view key) {
     const JsonValue* v = get(key, JsonKind::Boolean, dt::kTrueOrFalse);
     if (v == nullptr) return std::nullopt;
-    return v->boolean;
+    return v->boolean();
 }
 
 const JsonValue* FieldReader::getArray(std::string_view key) { return get(key, JsonKind::Array, dt::kAnArray); }
@@ -60,8 +60,9 @@ bool FieldReader::isRead(std::string_view key) const {
 JsonValue FieldReader::unreadMembers() const {
     JsonValue out = JsonValue::makeObject();
     if (!object_.isObject()) return out;
-    for (const JsonMember& m : object_.members) {
-        if (!isRead(m.key)) out.members.push_back(m);
+    std::vector<JsonMember>& members = out.editMembers();
+    for (const JsonMember& m : object_.members()) {
+        if (!isRead(m.key)) members.push_back(m);
     }
     return out;
 }
@@ -70,7 +71,7 @@ std::optional<std::uint64_t> readSeedMember(FieldReader& reader) {
     const JsonValue* seed = reader.peek("seed");
     if (seed == nullptr) return std::nullopt;
     std::optional<std::uint64_t> value;
-    if (seed->isString()) value = parseSeed(seed->string);
+    if (seed->isString()) value = parseSeed(seed->string());
     if (value) {
         reader.markRead("seed");
     } else {

@@ -17,8 +17,8 @@ template <typename Accept>
 MemberList readEntries(const JsonValue& object, std::string_view path, Accept accept, std::string_view code,
                        std::string_view message, DiagnosticList& diagnostics) {
     MemberList out;
-    out.reserve(object.members.size());
-    for (const JsonMember& m : object.members) {
+    out.reserve(object.members().size());
+    for (const JsonMember& m : object.members()) {
         if (!accept(m.value)) addWarning(diagnostics, std::string(code), childPath(path, m.key), std::string(message));
         out.push_back(m);  // keys of a JSON object are unique already
     }
@@ -87,7 +87,7 @@ std::optional<InstanceDocument> readInstanceDocument(const JsonValue& document, 
     }
     if (const JsonValue* assets = r.getObject("assets")) {
         instance.assets = readEntries(
-            *assets, "/assets", [](const JsonValue& v) { return v.isString() && parseAssetRef(v.string).has_value(); },
+            *assets, "/assets", [](const JsonValue& v) { return v.isString() && parseAssetRef(v.string()).has_value(); },
             dt::kBadAssetRef, dt::kExpectedAssetRef, diagnostics);
     }
 

@@ -34,7 +34,7 @@ JsonValue writeInstanceDocument(const InstanceDocument& instance) {
     if (!instance.hints.isNull()) setMember(out, "hints", instance.hints);
     if (!instance.assets.empty()) setMember(out, "assets", memberListValue(instance.assets));
     if (instance.audition) setMember(out, "audition", writeClipDocument(*instance.audition));
-    if (instance.ext.isObject() && !instance.ext.members.empty()) setMember(out, "ext", instance.ext);
+    if (instance.ext.isObject() && !instance.ext.members().empty()) setMember(out, "ext", instance.ext);
 
     overlayUnread(out, instance.unread, instance.source);
     return out;

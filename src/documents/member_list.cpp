@@ -33,7 +33,7 @@ bool removeEntry(MemberList& list, std::string_view key) {
 
 JsonValue memberListValue(const MemberList& list) {
     JsonValue out = JsonValue::makeObject();
-    out.members = list;  // the list keeps its keys unique, as an object does
+    out.editMembers() = list;  // the list keeps its keys unique, as an object does
     return out;
 }
 

@@ -16,29 +16,28 @@ constexpr std::size_t kLinearLookupLimit = 16;
 }  // namespace
 
 void adoptReadNumbers(JsonValue& built, const JsonValue& read) {
-    if (built.kind == JsonKind::Number && read.kind == JsonKind::Number) {
-        if (json_number::sameOrSameFloat(built.number, read.number)) {
-            built.number = read.number;
-            built.numberText = read.numberText;
-        }
+    if (built.isNumber() && read.isNumber()) {
+        if (json_number::sameOrSameFloat(built.number(), read.number())) built = read;
         return;
     }
-    if (built.kind == JsonKind::Array && read.kind == JsonKind::Array) {
-        if (built.items.size() != read.items.size()) return;
-        for (std::size_t i = 0; i < built.items.size(); ++i) adoptReadNumbers(built.items[i], read.items[i]);
+    if (built.isArray() && read.isArray()) {
+        std::vector<JsonValue>& items = built.editItems();
+        if (items.size() != read.items().size()) return;
+        for (std::size_t i = 0; i < items.size(); ++i) adoptReadNumbers(items[i], read.items()[i]);
         return;
     }
-    if (built.kind != JsonKind::Object || read.kind != JsonKind::Object) return;
-    if (read.members.size() <= kLinearLookupLimit) {
-        for (JsonMember& m : built.members) {
+    if (!built.isObject() || !read.isObject()) return;
+    const std::vector<JsonMember>& readMembers = read.members();
+    if (readMembers.size() <= kLinearLookupLimit) {
+        for (JsonMember& m : built.editMembers()) {
             if (const JsonValue* counterpart = findMember(read, m.key)) adoptReadNumbers(m.value, *counterpart);
         }
         return;
     }
     std::unordered_map<std::string_view, const JsonValue*> byKey;
-    byKey.reserve(read.members.size());
-    for (const JsonMember& m : read.members) byKey.emplace(m.key, &m.value);  // first match is kept
-    for (JsonMember& m : built.members) {
+    byKey.reserve(readMembers.size());
+    for (const JsonMember& m : readMembers) byKey.emplace(m.key, &m.value);  // first match is kept
+    for (JsonMember& m : built.editMembers()) {
         const auto found = byKey.find(m.key);
         if (found != byKey.end()) adoptReadNumbers(m.value, *found->second);
     }

@@ -85,12 +85,12 @@ std::string formatDouble(double v) {
 
 void appendNumber(const JsonValue& number, std::string& out) {
     double read = 0.0;
-    if (!number.numberText.empty() && json_number::readWhole(number.numberText, read) &&
-        json_number::sameOrSameFloat(number.number, read)) {
-        out += number.numberText;
+    const JsonNumberText& text = number.numberText();
+    if (!text.empty() && json_number::readWhole(text, read) && json_number::sameOrSameFloat(number.number(), read)) {
+        out += text;
         return;
     }
-    appendDouble(number.number, out);
+    appendDouble(number.number(), out);
 }
 
 std::string formatNumber(const JsonValue& number) {

@@ -2,7 +2,7 @@
 // inside the object, longer ones on the heap: every float's shortest spelling fits, and a
 // double's does unless its 17 digits come with a sign and leading zeros, or with an exponent.
 // So reading a document allocates next to nothing per number. The object is 22 bytes with no
-// alignment, so that JsonValue packs its kind and flag beside it.
+// alignment, so that with its double a number takes no more room in a JsonValue than a string.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +17,7 @@ class JsonNumberText {
 public:
     static constexpr std::size_t kInlineCapacity = 21;
 
-    JsonNumberText() noexcept { setInline(0); }
+    constexpr JsonNumberText() noexcept : bytes_{} { bytes_[kTag] = kInlineCapacity; }
     explicit JsonNumberText(std::string_view text) { init(text.data(), text.size()); }
     JsonNumberText(const JsonNumberText& o) { init(o.data(), o.size()); }
     JsonNumberText(JsonNumberText&& o) noexcept {

@@ -1,6 +1,6 @@
 // Strict recursive-descent JSON parser that builds JsonValue trees.
-// Design: a JsonValue is large (its string, vectors and number spelling: 112 bytes) and most of
-// the cost of a tree is writing and freeing them, so each is written once, where it stays. What
+// Design: most of the cost of a tree is writing and freeing its values (40 bytes each, holding a
+// number with its spelling, a string or a vector), so each is written once, where it stays. What
 // the parse reads waits as a small plain record until the container holding it closes: the
 // elements and members of the open containers sit on stacks shared by the whole parse (a
 // number as its value and the place of its spelling in the text, a string as the place of its
@@ -438,26 +438,25 @@ private:
         return true;
     }
 
-    // Builds the JsonValue of a record in place (out is a new JsonValue).
+    // Builds the JsonValue of a record in place (out is a new JsonValue, a null).
     void make(JsonValue& out, const PendingValue& v) {
-        out.kind = v.kind;
         switch (v.kind) {
             case JsonKind::Null: break;
-            case JsonKind::Boolean: out.boolean = v.boolean; break;
+            case JsonKind::Boolean: out.setBool(v.boolean); break;
             case JsonKind::Number: {
-                out.number = v.number;
                 const char* spelling = text_ + v.bytes.offset;
                 if (v.bytes.length <= JsonNumberText::kInlineCapacity &&
                     end_ - spelling >= static_cast<std::ptrdiff_t>(JsonNumberText::kInlineCapacity)) {
-                    out.numberText.assignInlineFrom(spelling, v.bytes.length);
+                    out.setNumber(v.number);
+                    out.editNumberText().assignInlineFrom(spelling, v.bytes.length);
                 } else {
-                    out.numberText.assign(spelling, v.bytes.length);
+                    out.setNumber(v.number, std::string_view(spelling, v.bytes.length));
                 }
                 break;
             }
-            case JsonKind::String: out.string.assign(bytesOf(v.bytes)); break;
-            case JsonKind::Array: out.items = std::move(arrays_[v.bytes.offset]); break;
-            case JsonKind::Object: out.members = std::move(objects_[v.bytes.offset]); break;
+            case JsonKind::String: out.setString(bytesOf(v.bytes)); break;
+            case JsonKind::Array: out.setItems(std::move(arrays_[v.bytes.offset])); break;
+            case JsonKind::Object: out.setMembers(std::move(objects_[v.bytes.offset])); break;
         }
     }
 

@@ -6,63 +6,87 @@
 
 namespace orbi {
 
+constinit const JsonNumberText JsonValue::kNoText;
+constinit const std::vector<JsonValue> JsonValue::kNoItems;
+constinit const std::vector<JsonMember> JsonValue::kNoMembers;
+
+const std::string& JsonValue::noString() noexcept {
+    static const std::string empty;
+    return empty;
+}
+
+void JsonValue::resetContainer() noexcept {
+    if (kind_ == JsonKind::Array) {
+        items_.~vector();
+    } else {
+        members_.~vector();
+    }
+    kind_ = JsonKind::Null;
+}
+
+void JsonValue::copyFrom(const JsonValue& o) {
+    switch (o.kind_) {
+        case JsonKind::Null: break;
+        case JsonKind::Boolean: boolean_ = o.boolean_; break;
+        case JsonKind::Number: new (&number_) Number(o.number_); break;
+        case JsonKind::String: new (&string_) std::string(o.string_); break;
+        case JsonKind::Array: new (&items_) std::vector<JsonValue>(o.items_); break;
+        case JsonKind::Object: new (&members_) std::vector<JsonMember>(o.members_); break;
+    }
+    kind_ = o.kind_;
+}
+
 JsonValue JsonValue::makeBool(bool b) {
     JsonValue v;
-    v.kind = JsonKind::Boolean;
-    v.boolean = b;
+    v.setBool(b);
     return v;
 }
 
 JsonValue JsonValue::makeNumber(double n, std::string_view text) {
     JsonValue v;
-    v.kind = JsonKind::Number;
-    v.number = n;
-    v.numberText = text;
+    v.setNumber(n, text);
     return v;
 }
 
 JsonValue JsonValue::makeString(std::string s) {
     JsonValue v;
-    v.kind = JsonKind::String;
-    v.string = std::move(s);
+    v.editString() = std::move(s);
     return v;
 }
 
 JsonValue JsonValue::makeArray() {
     JsonValue v;
-    v.kind = JsonKind::Array;
+    v.editItems();
     return v;
 }
 
 JsonValue JsonValue::makeArray(std::vector<JsonValue> items) {
     JsonValue v;
-    v.kind = JsonKind::Array;
-    v.items = std::move(items);
+    v.setItems(std::move(items));
     return v;
 }
 
 JsonValue JsonValue::makeObject() {
     JsonValue v;
-    v.kind = JsonKind::Object;
+    v.editMembers();
     return v;
 }
 
 bool JsonValue::operator==(const JsonValue& o) const {
-    if (kind != o.kind) return false;
-    switch (kind) {
+    if (kind_ != o.kind_) return false;
+    switch (kind_) {
         case JsonKind::Null: return true;
-        case JsonKind::Boolean: return boolean == o.boolean;
-        case JsonKind::Number: return number == o.number && numberText == o.numberText;
-        case JsonKind::String: return string == o.string;
-        case JsonKind::Array: return items == o.items;
-        case JsonKind::Object: return members == o.members;
+        case JsonKind::Boolean: return boolean_ == o.boolean_;
+        case JsonKind::Number: return number_.value == o.number_.value && number_.text == o.number_.text;
+        case JsonKind::String: return string_ == o.string_;
+        case JsonKind::Array: return items_ == o.items_;
+        case JsonKind::Object: return members_ == o.members_;
     }
     return false;
 }
 
 const JsonValue* findMember(const JsonValue& v, std::string_view key) {
-    if (v.kind != JsonKind::Object) return nullptr;
-    for (const JsonMember& m : v.members) {
+    for (const JsonMember& m : v.members()) {
         if (m.key == key) return &m.value;
     }
     return nullptr;
@@ -73,21 +97,19 @@ JsonValue* findMember(JsonValue& v, std::string_view key) {
 }
 
 void setMember(JsonValue& v, std::string_view key, JsonValue value) {
-    if (v.kind != JsonKind::Object) {
-        v = JsonValue::makeObject();
-    }
     if (JsonValue* existing = findMember(v, key)) {
         *existing = std::move(value);
         return;
     }
-    v.members.push_back(JsonMember{std::string(key), std::move(value)});
+    v.editMembers().push_back(JsonMember{std::string(key), std::move(value)});
 }
 
 bool removeMember(JsonValue& v, std::string_view key) {
-    if (v.kind != JsonKind::Object) return false;
-    for (auto it = v.members.begin(); it != v.members.end(); ++it) {
+    if (!v.isObject()) return false;
+    std::vector<JsonMember>& members = v.editMembers();
+    for (auto it = members.begin(); it != members.end(); ++it) {
         if (it->key == key) {
-            v.members.erase(it);
+            members.erase(it);
             return true;
         }
     }
@@ -98,7 +120,7 @@ std::ostream& operator<<(std::ostream& out, const JsonNumberText& text) { return
 
 std::string stringMemberOr(const JsonValue& v, std::string_view key, std::string_view fallback) {
     const JsonValue* m = findMember(v, key);
-    if (m != nullptr && m->kind == JsonKind::String) return m->string;
+    if (m != nullptr && m->isString()) return m->string();
     return std::string(fallback);
 }
 

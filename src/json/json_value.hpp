@@ -1,8 +1,18 @@
 // JsonValue: the program's own JSON tree with value semantics. Objects keep members in
 // insertion order with unique keys; numbers keep the text they were read from.
+//
+// Layout: a value holds only its own kind's payload, in a union beside the kind: a boolean, a
+// number (its double and its read spelling), a string, an array's items or an object's
+// members. That is 40 bytes, where a field for every kind took 112; a large document is
+// mostly values, so this more than halves the memory a tree is built in, walked and freed
+// from. The union is private. Reading is safe on every value: a value of another kind reads
+// as false, 0, an empty spelling, string, item or member list. Writing is explicit: set...()
+// replaces the value, and edit...() first makes it an empty value of that kind unless it is
+// one already, so only a call whose name says so changes a value's kind.
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,39 +25,97 @@ enum class JsonKind : std::uint8_t { Null = 0, Boolean = 1, Number = 2, String =
 
 struct JsonMember;
 
-struct JsonValue {
-    JsonKind kind = JsonKind::Null;
-    bool boolean = false;
-    JsonNumberText numberText;  // exact spelling for a number read from text; empty when made in memory
-    double number = 0.0;
-    std::string string;
-    std::vector<JsonValue> items;
-    std::vector<JsonMember> members;
-
-    // Defaulted after JsonMember below, not here (so user-provided): value-initialization, as
-    // in vector::emplace_back(), then does not zero the whole object before the member
-    // initializers run, and JsonMember need not be complete here.
+class JsonValue {
+public:
+    // Null. Everything that may destroy a value is defined after JsonMember below, which it
+    // needs complete (clang with libstdc++ enforces that). Being user-provided, value-
+    // initialization as in vector::emplace_back() sets the kind alone instead of zeroing all
+    // 40 bytes first. A moved-from value keeps its kind.
     JsonValue() noexcept;
+    JsonValue(const JsonValue& o);
+    JsonValue(JsonValue&& o) noexcept;
+    JsonValue& operator=(const JsonValue& o);
+    JsonValue& operator=(JsonValue&& o) noexcept;
+    ~JsonValue();
 
     static JsonValue makeNull();
     static JsonValue makeBool(bool b);
     static JsonValue makeNumber(double v, std::string_view text = {});
     static JsonValue makeString(std::string s);
-    // Nothing in this class may need JsonValue's destructor (a default {} argument, a body
-    // making a temporary): that needs JsonMember complete, which clang with libstdc++ enforces.
     static JsonValue makeArray();
     static JsonValue makeArray(std::vector<JsonValue> items);
     static JsonValue makeObject();
 
-    bool isNull() const { return kind == JsonKind::Null; }
-    bool isBool() const { return kind == JsonKind::Boolean; }
-    bool isNumber() const { return kind == JsonKind::Number; }
-    bool isString() const { return kind == JsonKind::String; }
-    bool isArray() const { return kind == JsonKind::Array; }
-    bool isObject() const { return kind == JsonKind::Object; }
+    JsonKind kind() const noexcept { return kind_; }
+    bool isNull() const noexcept { return kind_ == JsonKind::Null; }
+    bool isBool() const noexcept { return kind_ == JsonKind::Boolean; }
+    bool isNumber() const noexcept { return kind_ == JsonKind::Number; }
+    bool isString() const noexcept { return kind_ == JsonKind::String; }
+    bool isArray() const noexcept { return kind_ == JsonKind::Array; }
+    bool isObject() const noexcept { return kind_ == JsonKind::Object; }
 
-    bool operator==(const JsonValue&) const;
+    // The payload; on a value of another kind, false, 0.0 and empty ones.
+    bool boolean() const noexcept { return isBool() && boolean_; }
+    double number() const noexcept { return isNumber() ? number_.value : 0.0; }
+    // The exact spelling of a number read from text; empty when made in memory.
+    const JsonNumberText& numberText() const noexcept { return isNumber() ? number_.text : kNoText; }
+    const std::string& string() const noexcept { return isString() ? string_ : noString(); }
+    const std::vector<JsonValue>& items() const noexcept { return isArray() ? items_ : kNoItems; }
+    const std::vector<JsonMember>& members() const noexcept { return isObject() ? members_ : kNoMembers; }
+
+    // Replace the value, whatever kind it was, with one of the named kind.
+    void setBool(bool b) noexcept;
+    void setNumber(double v, std::string_view text = {});
+    void setString(std::string_view bytes);
+    void setItems(std::vector<JsonValue>&& items) noexcept;
+    void setMembers(std::vector<JsonMember>&& members) noexcept;
+
+    // Mutable payload: each makes the value an empty one of that kind first unless it is one
+    // (for the spelling, the number 0 without one).
+    JsonNumberText& editNumberText() noexcept;
+    std::string& editString() noexcept;
+    std::vector<JsonValue>& editItems() noexcept;
+    std::vector<JsonMember>& editMembers() noexcept;
+
+    bool operator==(const JsonValue& o) const;
+
+private:
+    struct Number {
+        double value;
+        JsonNumberText text;
+    };
+
+    // Read for the payload of another kind; constant-initialized, never written. The empty
+    // string is a function's static, as not every compiler can constant-initialize one.
+    static const JsonNumberText kNoText;
+    static const std::vector<JsonValue> kNoItems;
+    static const std::vector<JsonMember> kNoMembers;
+    static const std::string& noString() noexcept;
+
+    // Ends the payload, leaving a null. Only scalars can be freed inline; containers recurse.
+    void reset() noexcept;
+    void resetContainer() noexcept;
+    // Builds the payload of o's kind from o's (this holds none: it is null).
+    void copyFrom(const JsonValue& o);
+    void moveFrom(JsonValue& o) noexcept;
+
+    // Runs build, which makes a payload, on a value holding nothing to free: this one if it
+    // is a null or a boolean, else a new one moved in after, as what build reads may lie in
+    // what this value holds.
+    template <typename Build>
+    void rebuild(const Build& build);
+
+    union {
+        bool boolean_;
+        Number number_;
+        std::string string_;
+        std::vector<JsonValue> items_;
+        std::vector<JsonMember> members_;
+    };
+    JsonKind kind_ = JsonKind::Null;
 };
+
+static_assert(sizeof(JsonValue) <= 40, "a kind beside the largest payload, a std::string");
 
 struct JsonMember {
     std::string key;
@@ -61,7 +129,136 @@ struct JsonMember {
     bool operator==(const JsonMember&) const = default;
 };
 
-inline JsonValue::JsonValue() noexcept = default;
+inline JsonValue::JsonValue() noexcept {}
+
+inline JsonValue::JsonValue(const JsonValue& o) { copyFrom(o); }
+
+inline JsonValue::JsonValue(JsonValue&& o) noexcept { moveFrom(o); }
+
+inline JsonValue::~JsonValue() { reset(); }
+
+inline JsonValue& JsonValue::operator=(JsonValue&& o) noexcept {
+    if (this == &o) return *this;
+    if (kind_ <= JsonKind::Number) {
+        reset();  // frees nothing that o could lie in
+        moveFrom(o);
+    } else {
+        JsonValue taken(std::move(o));  // o may lie inside this value
+        reset();
+        moveFrom(taken);
+    }
+    return *this;
+}
+
+inline JsonValue& JsonValue::operator=(const JsonValue& o) {
+    if (this != &o) *this = JsonValue(o);
+    return *this;
+}
+
+inline void JsonValue::reset() noexcept {
+    switch (kind_) {
+        case JsonKind::Null:
+        case JsonKind::Boolean: break;
+        case JsonKind::Number: number_.~Number(); break;
+        case JsonKind::String: string_.~basic_string(); break;
+        case JsonKind::Array:
+        case JsonKind::Object: resetContainer(); return;
+    }
+    kind_ = JsonKind::Null;
+}
+
+inline void JsonValue::moveFrom(JsonValue& o) noexcept {
+    switch (o.kind_) {
+        case JsonKind::Null: break;
+        case JsonKind::Boolean: boolean_ = o.boolean_; break;
+        case JsonKind::Number: new (&number_) Number(std::move(o.number_)); break;
+        case JsonKind::String: new (&string_) std::string(std::move(o.string_)); break;
+        case JsonKind::Array: new (&items_) std::vector<JsonValue>(std::move(o.items_)); break;
+        case JsonKind::Object: new (&members_) std::vector<JsonMember>(std::move(o.members_)); break;
+    }
+    kind_ = o.kind_;
+}
+
+inline void JsonValue::setBool(bool b) noexcept {
+    reset();
+    boolean_ = b;
+    kind_ = JsonKind::Boolean;
+}
+
+template <typename Build>
+inline void JsonValue::rebuild(const Build& build) {
+    if (kind_ > JsonKind::Boolean) [[unlikely]] {
+        JsonValue fresh;
+        build(fresh);
+        *this = std::move(fresh);
+        return;
+    }
+    build(*this);
+}
+
+inline void JsonValue::setNumber(double v, std::string_view text) {
+    rebuild([&](JsonValue& out) {
+        new (&out.number_) Number{v, JsonNumberText(text)};
+        out.kind_ = JsonKind::Number;
+    });
+}
+
+inline void JsonValue::setString(std::string_view bytes) {
+    rebuild([&](JsonValue& out) {
+        new (&out.string_) std::string(bytes);
+        out.kind_ = JsonKind::String;
+    });
+}
+
+inline void JsonValue::setItems(std::vector<JsonValue>&& items) noexcept {
+    rebuild([&](JsonValue& out) {
+        new (&out.items_) std::vector<JsonValue>(std::move(items));
+        out.kind_ = JsonKind::Array;
+    });
+}
+
+inline void JsonValue::setMembers(std::vector<JsonMember>&& members) noexcept {
+    rebuild([&](JsonValue& out) {
+        new (&out.members_) std::vector<JsonMember>(std::move(members));
+        out.kind_ = JsonKind::Object;
+    });
+}
+
+inline JsonNumberText& JsonValue::editNumberText() noexcept {
+    if (!isNumber()) {
+        reset();
+        new (&number_) Number{0.0, JsonNumberText()};
+        kind_ = JsonKind::Number;
+    }
+    return number_.text;
+}
+
+inline std::string& JsonValue::editString() noexcept {
+    if (!isString()) {
+        reset();
+        new (&string_) std::string();
+        kind_ = JsonKind::String;
+    }
+    return string_;
+}
+
+inline std::vector<JsonValue>& JsonValue::editItems() noexcept {
+    if (!isArray()) {
+        reset();
+        new (&items_) std::vector<JsonValue>();
+        kind_ = JsonKind::Array;
+    }
+    return items_;
+}
+
+inline std::vector<JsonMember>& JsonValue::editMembers() noexcept {
+    if (!isObject()) {
+        reset();
+        new (&members_) std::vector<JsonMember>();
+        kind_ = JsonKind::Object;
+    }
+    return members_;
+}
 
 inline JsonValue JsonValue::makeNull() { return JsonValue(); }
 

@@ -24,8 +24,8 @@ void appendIndent(std::string& out, int depth) {
 }
 
 bool holdsOnlyScalars(const JsonValue& array) {
-    for (const JsonValue& item : array.items) {
-        if (item.kind == JsonKind::Array || item.kind == JsonKind::Object) return false;
+    for (const JsonValue& item : array.items()) {
+        if (item.isArray() || item.isObject()) return false;
     }
     return true;
 }
@@ -65,14 +65,14 @@ std::string quoteString(std::string_view bytes) {
 }
 
 void appendCompact(const JsonValue& v, std::string& out) {
-    switch (v.kind) {
-        case JsonKind::Boolean: out += v.boolean ? "true" : "false"; return;
+    switch (v.kind()) {
+        case JsonKind::Boolean: out += v.boolean() ? "true" : "false"; return;
         case JsonKind::Number: appendNumber(v, out); return;
-        case JsonKind::String: appendQuoted(v.string, out); return;
+        case JsonKind::String: appendQuoted(v.string(), out); return;
         case JsonKind::Array: {
             out += '[';
             bool first = true;
-            for (const JsonValue& item : v.items) {
+            for (const JsonValue& item : v.items()) {
                 if (!first) out += ',';
                 first = false;
                 appendCompact(item, out);
@@ -83,7 +83,7 @@ void appendCompact(const JsonValue& v, std::string& out) {
         case JsonKind::Object: {
             out += '{';
             bool first = true;
-            for (const JsonMember& m : v.members) {
+            for (const JsonMember& m : v.members()) {
                 if (!first) out += ',';
                 first = false;
                 appendQuoted(m.key, out);
@@ -95,7 +95,7 @@ void appendCompact(const JsonValue& v, std::string& out) {
         }
         case JsonKind::Null: break;
     }
-    out += "null";  // null, and any kind outside the six
+    out += "null";
 }
 
 std::string writeCompact(const JsonValue& v) {
@@ -105,26 +105,28 @@ std::string writeCompact(const JsonValue& v) {
 }
 
 void writePretty(const JsonValue& v, int depth, std::string& out) {
-    if (v.kind == JsonKind::Array && !v.items.empty() && !holdsOnlyScalars(v)) {
+    const std::vector<JsonValue>& items = v.items();
+    if (!items.empty() && !holdsOnlyScalars(v)) {
         out += "[\n";
-        const std::size_t count = v.items.size();
+        const std::size_t count = items.size();
         for (std::size_t i = 0; i < count; ++i) {
             appendIndent(out, depth + 1);
-            writePretty(v.items[i], depth + 1, out);
+            writePretty(items[i], depth + 1, out);
             out += i + 1 < count ? ",\n" : "\n";
         }
         appendIndent(out, depth);
         out += ']';
         return;
     }
-    if (v.kind == JsonKind::Object && !v.members.empty()) {
+    const std::vector<JsonMember>& members = v.members();
+    if (!members.empty()) {
         out += "{\n";
-        const std::size_t count = v.members.size();
+        const std::size_t count = members.size();
         for (std::size_t i = 0; i < count; ++i) {
             appendIndent(out, depth + 1);
-            appendQuoted(v.members[i].key, out);
+            appendQuoted(members[i].key, out);
             out += ": ";
-            writePretty(v.members[i].value, depth + 1, out);
+            writePretty(members[i].value, depth + 1, out);
             out += i + 1 < count ? ",\n" : "\n";
         }
         appendIndent(out, depth);

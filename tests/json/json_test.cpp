@@ -41,10 +41,10 @@ TEST(JsonParser, EveryTextGivesItsWritingOrItsExactReason) {
     // Values read into reused places keep nothing of the kinds held there before.
     JsonValue v;
     verdict(R"([[1.5,true,"t",[0]],["s",{},null,false]])", &v);
-    const auto& s = v.items[1].items;
-    EXPECT_TRUE(s[0].number == 0.0 && !s[0].boolean && s[0].numberText.empty() && s[0].items.empty() && s[2].string.empty() && !s[3].boolean);
+    const auto& s = v.items()[1].items();
+    EXPECT_TRUE(s[0].number() == 0.0 && !s[0].boolean() && s[0].numberText().empty() && s[0].items().empty() && s[2].string().empty() && !s[3].boolean());
     verdict(R"([{"a":1,"b":[2,3,4],"c":{}},5])", &v);  // every vector at its exact size
-    EXPECT_TRUE(v.items.capacity() == 2 && v.items[0].members.capacity() == 3 && v.items[0].members[1].value.items.capacity() == 3);
+    EXPECT_TRUE(v.items().capacity() == 2 && v.items()[0].members().capacity() == 3 && v.items()[0].members()[1].value.items().capacity() == 3);
 }
 
 TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
@@ -70,7 +70,7 @@ TEST(JsonParser, DuplicateKeysAnywhereNestingAndDocuments) {
     EXPECT_FALSE(parseDocument(std::string_view("{\"a\":1,\"a\":2}"), "/instance.json", d));
     const auto doc = parseDocument(std::string_view("\xEF\xBB\xBF{\"a\":[1]}"), "", d);
     ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->members.at(0).value.items.at(0).number, 1.0);
+    EXPECT_EQ(doc->members().at(0).value.items().at(0).number(), 1.0);
     const std::vector<std::uint8_t> bomOnly = {0xEF, 0xBB, 0xBF};
     EXPECT_FALSE(parseDocument(std::span<const std::uint8_t>(bomOnly), "p", d));
     EXPECT_FALSE(parseDocument(std::string_view("\xEF\xBB\xBF\xEF\xBB\xBF" "1"), "", d));
@@ -116,14 +116,14 @@ TEST(JsonParser, NumbersReadAsStrtodReads) {
             continue;
         }
         ASSERT_EQ(got, text);
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number), std::bit_cast<std::uint64_t>(expected)) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number()), std::bit_cast<std::uint64_t>(expected)) << text;
     }
     // Spellings of up to 21 bytes are kept in the value, longer ones apart; either way a copy keeps them, ending in a zero byte.
     for (const char* text : {"-0.12345678901234567", "-0.012345678901234567", "-0.0012345678901234567"}) {
         JsonValue v;
         ASSERT_EQ(verdict(text, &v), text);
         const JsonValue copy = v;
-        EXPECT_TRUE(copy.numberText == std::string_view(text) && std::strlen(copy.numberText.c_str()) == copy.numberText.size()) << text;
+        EXPECT_TRUE(copy.numberText() == std::string_view(text) && std::strlen(copy.numberText().c_str()) == copy.numberText().size()) << text;
     }
 }
 
@@ -148,9 +148,9 @@ TEST(JsonStrings, ScannerFindsQuoteAndBackslashAtEveryOffsetAndEveryByteRoundTri
         const std::string quoted = quoteString(bytes);
         JsonValue v, k;
         ASSERT_EQ(verdict(quoted, &v), quoted);
-        ASSERT_EQ(v.string, bytes);
+        ASSERT_EQ(v.string(), bytes);
         ASSERT_EQ(verdict("{" + quoted + ":1}", &k), "{" + quoted + ":1}");
-        ASSERT_EQ(k.members.at(0).key, bytes);
+        ASSERT_EQ(k.members().at(0).key, bytes);
     }
 }
 
@@ -193,7 +193,7 @@ TEST(JsonNumberFormat, ShortestDigitsAsPythonFindsThem) {
         ASSERT_EQ(text, (v < 0 ? "-" : "") + (plain.size() <= scientific.size() ? plain : scientific)) << std::hexfloat << v;
         JsonValue back;
         ASSERT_EQ(verdict(text, &back), text);
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(back.number), std::bit_cast<std::uint64_t>(v)) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(back.number()), std::bit_cast<std::uint64_t>(v)) << text;
     }
 }
 
@@ -227,8 +227,6 @@ TEST(JsonWriter, LayoutsReadDocumentsWriteBackUnchanged) {
     verdict(R"({"y":[1,[2]]})", &v);
     writePretty(v, 2, out);
     EXPECT_EQ(out, "    \"v\": {\n      \"y\": [\n        1,\n        [2]\n      ]\n    }");
-    v.kind = static_cast<JsonKind>(9);
-    EXPECT_EQ(writeDocument(v), "null\n");
 }
 
 TEST(JsonValue, MembersAndAdoptedSpellings) {
@@ -238,7 +236,7 @@ TEST(JsonValue, MembersAndAdoptedSpellings) {
     setMember(v, "a", JsonValue::makeString("x"));
     setMember(v, "b", JsonValue::makeBool(true));  // replaced in place
     copy = v;
-    findMember(copy, "a")->string = "changed";  // a deep copy
+    findMember(copy, "a")->editString() = "changed";  // a deep copy
     EXPECT_TRUE(stringMemberOr(v, "a", "f") == "x" && stringMemberOr(v, "b", "f") == "f" && stringMemberOr(v, "c", "f") == "f");
     EXPECT_EQ(findMember(v, std::string_view("a\0", 2)), nullptr);
     EXPECT_TRUE(JsonValue::makeNumber(1, "1.0") == JsonValue::makeNumber(1, "1.0") && !(JsonValue::makeNumber(1, "1") == JsonValue::makeNumber(1, "1.0")) &&
@@ -248,6 +246,9 @@ TEST(JsonValue, MembersAndAdoptedSpellings) {
     JsonValue s = JsonValue::makeString("text");  // a member set on a scalar makes an object
     setMember(s, "k", JsonValue());
     EXPECT_EQ(writeCompact(v) + writeCompact(s), R"({"a":"x"}{"k":null})");
+    JsonValue whole = JsonValue::makeArray({JsonValue::makeArray({JsonValue::makeString("a part of the whole")})});  // set from a part of itself
+    whole.setItems(std::move(whole.editItems()[0].editItems())), whole.setString(whole.items()[0].string());
+    EXPECT_EQ(writeCompact(whole), R"("a part of the whole")");
 
     // Numbers that still agree with the read ones take their value and spelling, found by key.
     JsonValue read, built;
@@ -255,7 +256,7 @@ TEST(JsonValue, MembersAndAdoptedSpellings) {
     verdict(R"({"e":6,"a":1,"b":[0.1,2.5,3],"c":{"x":0.30000001192092896,"y":7,"z":8},"d":[1,1],"f":1})", &built);
     adoptReadNumbers(built, read);
     EXPECT_EQ(writeCompact(built), R"({"e":6,"a":1.0,"b":[0.10,2.5,3],"c":{"x":0.3,"y":7,"z":8},"d":[1,1],"f":1})");
-    EXPECT_EQ(findMember(built, "c")->members[0].value.number, 0.3);
+    EXPECT_EQ(findMember(built, "c")->members()[0].value.number(), 0.3);
     std::string text = "{", wide = "{";
     for (int i = 0; i < 50; ++i) {
         text += "\"p" + std::to_string(i) + "\":" + std::to_string(i) + ".00" + (i < 49 ? "," : "}");

@@ -64,15 +64,15 @@ std::string call(const std::vector<std::string>& w) {
     if (what == "value") return valueForChoiceId(i, w.at(2)) ? num(*valueForChoiceId(i, w[2])) : "none";
     if (what == "float") {  // the shortest spelling; the number is the float's exact value, as libc reads it back
         const JsonValue v = jsonNumberFromFloat(f(1));
-        EXPECT_TRUE(v.isNumber() && (v.number == double{f(1)} || (std::isnan(v.number) && std::isnan(f(1)))) &&
-                    (v.numberText.empty() || std::strtof(v.numberText.c_str(), nullptr) == f(1))) << v.numberText;
-        return v.numberText.empty() ? "no text, " + num(static_cast<float>(v.number)) : std::string(v.numberText);
+        EXPECT_TRUE(v.isNumber() && (v.number() == double{f(1)} || (std::isnan(v.number()) && std::isnan(f(1)))) &&
+                    (v.numberText().empty() || std::strtof(v.numberText().c_str(), nullptr) == f(1))) << v.numberText();
+        return v.numberText().empty() ? "no text, " + num(static_cast<float>(v.number())) : std::string(v.numberText());
     }
     if (what == "set") {  // "set id value id value ...", in turn into one instance's params
         InstanceDocument in;
         for (std::size_t k = 1; k + 1 < w.size(); k += 2) setParamValue(in, findParam(w[k]), f(k + 1));
         const JsonValue* last = in.params.empty() ? nullptr : &in.params.back().value;
-        return writeCompact(memberListValue(in.params)) + (last && last->isNumber() && last->numberText.empty() ? " (no text)" : "");
+        return writeCompact(memberListValue(in.params)) + (last && last->isNumber() && last->numberText().empty() ? " (no text)" : "");
     }
     if (what == "list") {
         for (std::string_view id : choiceListFor(static_cast<ParamKind>(i))) out += " " + std::string(id);
