@@ -134,6 +134,7 @@ TEST(Convert, IntoAnInstanceThatHoldsAStateReplacesWhatConversionWrites) {
     LegacyPreset first = readLegacyDocument(R"({"name": "R", "version": 6, "script": "x", "macroNames": ["", "B"],
         "parameters": {"filt_cutoff": 1234}, "modRoutings": [{"source": "lfo1", "target": "filt_cutoff", "depth": 0.5}]})");
     first.motif = LegacyMotif{4.0f, {{0.0f, 1.0f, 60, 0.8f}}};
+    first.wavetable1 = "factory:glass";
     Converted reused = convertPreset(first, "r");
     convertLegacyPreset(reused.instance, reused.package, LegacyPreset{}, "r", reused.diagnostics);
     EXPECT_EQ(writeCompact(reused.package.document), writeCompact(convertPreset(LegacyPreset{}, "r").package.document));
