@@ -95,6 +95,9 @@ private:
     // Ends the payload, leaving a null. Only scalars can be freed inline; containers recurse.
     void reset() noexcept;
     void resetContainer() noexcept;
+    // The payload, first made an empty one of kind K (a number 0) unless the value is of that kind.
+    template <JsonKind K, class Payload>
+    Payload& becomeEmpty(Payload& payload) noexcept;
     // Builds the payload of o's kind from o's (this holds none: it is null).
     void copyFrom(const JsonValue& o);
     void moveFrom(JsonValue& o) noexcept;
@@ -224,41 +227,20 @@ inline void JsonValue::setMembers(std::vector<JsonMember>&& members) noexcept {
     });
 }
 
-inline JsonNumberText& JsonValue::editNumberText() noexcept {
-    if (!isNumber()) {
+template <JsonKind K, class Payload>
+inline Payload& JsonValue::becomeEmpty(Payload& payload) noexcept {
+    if (kind_ != K) {
         reset();
-        new (&number_) Number{0.0, JsonNumberText()};
-        kind_ = JsonKind::Number;
+        new (&payload) Payload();
+        kind_ = K;
     }
-    return number_.text;
+    return payload;
 }
 
-inline std::string& JsonValue::editString() noexcept {
-    if (!isString()) {
-        reset();
-        new (&string_) std::string();
-        kind_ = JsonKind::String;
-    }
-    return string_;
-}
-
-inline std::vector<JsonValue>& JsonValue::editItems() noexcept {
-    if (!isArray()) {
-        reset();
-        new (&items_) std::vector<JsonValue>();
-        kind_ = JsonKind::Array;
-    }
-    return items_;
-}
-
-inline std::vector<JsonMember>& JsonValue::editMembers() noexcept {
-    if (!isObject()) {
-        reset();
-        new (&members_) std::vector<JsonMember>();
-        kind_ = JsonKind::Object;
-    }
-    return members_;
-}
+inline JsonNumberText& JsonValue::editNumberText() noexcept { return becomeEmpty<JsonKind::Number>(number_).text; }
+inline std::string& JsonValue::editString() noexcept { return becomeEmpty<JsonKind::String>(string_); }
+inline std::vector<JsonValue>& JsonValue::editItems() noexcept { return becomeEmpty<JsonKind::Array>(items_); }
+inline std::vector<JsonMember>& JsonValue::editMembers() noexcept { return becomeEmpty<JsonKind::Object>(members_); }
 
 inline JsonValue JsonValue::makeNull() { return JsonValue(); }
 
