@@ -89,8 +89,10 @@ void applyParams(LegacyPreset& preset, const InstanceDocument& instance, Diagnos
         if (entry.value.isString()) {
             auto choice = valueForChoiceId(index, entry.value.string());
             if (!choice) {
-                addWarning(diagnostics, std::string(text::kUnknownChoice), std::move(path),
-                           "\"" + entry.value.string() + std::string(text::kNotOneOfItsChoices));
+                std::string message = "\"";
+                message += entry.value.string();
+                message += text::kNotOneOfItsChoices;
+                addWarning(diagnostics, std::string(text::kUnknownChoice), std::move(path), std::move(message));
                 continue;
             }
             value = *choice;
@@ -119,7 +121,7 @@ void applyDescriptive(LegacyPreset& preset, ApplySideRecord& side, const Instanc
     preset.complexity = stringOr(instance.meta, member::kMetaComplexity);
     if (const JsonValue* tags = arrayMember(instance.meta, member::kMetaTags)) {
         for (const JsonValue& tag : tags->items()) {
-            if (tag.isString()) preset.characterTags.push_back(tag.string());
+            if (tag.isString()) preset.characterTags.emplace_back(tag.string());
         }
     }
 

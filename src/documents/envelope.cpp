@@ -71,7 +71,7 @@ void readSpec(const JsonValue& document, DocumentEnvelope& envelope, DiagnosticL
     envelope.spec = *version;
     if (version->major >= 2) {
         addWarning(diagnostics, std::string(dt::kSpecNewerMajor), "/spec",
-                   std::string(dt::kDocumentUsesSpecPrefix) + spec->string() + std::string(dt::kNewerThanInfix) +
+                   std::string(dt::kDocumentUsesSpecPrefix) + std::string(spec->string()) + std::string(dt::kNewerThanInfix) +
                        currentSpecText() + std::string(dt::kNewerMajorSuffix));
     }
 }

@@ -34,7 +34,7 @@ std::optional<double> FieldReader::getNumber(std::string_view key) {
 std::optional<std::string> FieldReader::getString(std::string_view key) {
     const JsonValue* v = get(key, JsonKind::String, dt::kAString);
     if (v == nullptr) return std::nullopt;
-    return v->string();
+    return std::string(v->string());
 }
 
 std::optional<bool> FieldReader::getBool(std::string_view key) {

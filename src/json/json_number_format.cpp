@@ -85,7 +85,7 @@ std::string formatDouble(double v) {
 
 void appendNumber(const JsonValue& number, std::string& out) {
     double read = 0.0;
-    const JsonNumberText& text = number.numberText();
+    const JsonText& text = number.numberText();
     if (!text.empty() && json_number::readWhole(text, read) && json_number::sameOrSameFloat(number.number(), read)) {
         out += text;
         return;

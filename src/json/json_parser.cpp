@@ -445,8 +445,8 @@ private:
             case JsonKind::Boolean: out.setBool(v.boolean); break;
             case JsonKind::Number: {
                 const char* spelling = text_ + v.bytes.offset;
-                if (v.bytes.length <= JsonNumberText::kInlineCapacity &&
-                    end_ - spelling >= static_cast<std::ptrdiff_t>(JsonNumberText::kInlineCapacity)) {
+                if (v.bytes.length <= JsonText::kInlineCapacity &&
+                    end_ - spelling >= static_cast<std::ptrdiff_t>(JsonText::kInlineCapacity)) {
                     out.setNumber(v.number);
                     out.editNumberText().assignInlineFrom(spelling, v.bytes.length);
                 } else {
@@ -454,7 +454,17 @@ private:
                 }
                 break;
             }
-            case JsonKind::String: out.setString(bytesOf(v.bytes)); break;
+            case JsonKind::String: {
+                const std::string_view bytes = bytesOf(v.bytes);
+                const char* limit = v.bytes.decoded ? decoded_.data() + decoded_.size() : end_;
+                if (bytes.size() <= JsonText::kInlineCapacity &&
+                    limit - bytes.data() >= static_cast<std::ptrdiff_t>(JsonText::kInlineCapacity)) {
+                    out.editString().assignInlineFrom(bytes.data(), bytes.size());
+                } else {
+                    out.setString(bytes);
+                }
+                break;
+            }
             case JsonKind::Array: out.setItems(std::move(arrays_[v.bytes.offset])); break;
             case JsonKind::Object: out.setMembers(std::move(objects_[v.bytes.offset])); break;
         }

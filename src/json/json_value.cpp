@@ -6,20 +6,15 @@
 
 namespace orbi {
 
-constinit const JsonNumberText JsonValue::kNoText;
+constinit const JsonText JsonValue::kNoText;
 constinit const std::vector<JsonValue> JsonValue::kNoItems;
 constinit const std::vector<JsonMember> JsonValue::kNoMembers;
 
-const std::string& JsonValue::noString() noexcept {
-    static const std::string empty;
-    return empty;
-}
-
 void JsonValue::resetContainer() noexcept {
     if (kind_ == JsonKind::Array) {
-        items_.~vector();
+        as<Items>().~Items();
     } else {
-        members_.~vector();
+        as<Members>().~Members();
     }
     kind_ = JsonKind::Null;
 }
@@ -27,11 +22,11 @@ void JsonValue::resetContainer() noexcept {
 void JsonValue::copyFrom(const JsonValue& o) {
     switch (o.kind_) {
         case JsonKind::Null: break;
-        case JsonKind::Boolean: boolean_ = o.boolean_; break;
-        case JsonKind::Number: new (&number_) Number(o.number_); break;
-        case JsonKind::String: new (&string_) std::string(o.string_); break;
-        case JsonKind::Array: new (&items_) std::vector<JsonValue>(o.items_); break;
-        case JsonKind::Object: new (&members_) std::vector<JsonMember>(o.members_); break;
+        case JsonKind::Boolean: storage_[0] = o.storage_[0]; break;
+        case JsonKind::Number: new (storage_) Number(o.as<Number>()); break;
+        case JsonKind::String: new (storage_) JsonText(o.as<JsonText>()); break;
+        case JsonKind::Array: new (storage_) Items(o.as<Items>()); break;
+        case JsonKind::Object: new (storage_) Members(o.as<Members>()); break;
     }
     kind_ = o.kind_;
 }
@@ -48,9 +43,9 @@ JsonValue JsonValue::makeNumber(double n, std::string_view text) {
     return v;
 }
 
-JsonValue JsonValue::makeString(std::string s) {
+JsonValue JsonValue::makeString(std::string_view s) {
     JsonValue v;
-    v.editString() = std::move(s);
+    v.setString(s);
     return v;
 }
 
@@ -76,11 +71,11 @@ bool JsonValue::operator==(const JsonValue& o) const {
     if (kind_ != o.kind_) return false;
     switch (kind_) {
         case JsonKind::Null: return true;
-        case JsonKind::Boolean: return boolean_ == o.boolean_;
-        case JsonKind::Number: return number_.value == o.number_.value && number_.text == o.number_.text;
-        case JsonKind::String: return string_ == o.string_;
-        case JsonKind::Array: return items_ == o.items_;
-        case JsonKind::Object: return members_ == o.members_;
+        case JsonKind::Boolean: return boolean() == o.boolean();
+        case JsonKind::Number: return number() == o.number() && numberText() == o.numberText();
+        case JsonKind::String: return string() == o.string();
+        case JsonKind::Array: return items() == o.items();
+        case JsonKind::Object: return members() == o.members();
     }
     return false;
 }
@@ -116,11 +111,11 @@ bool removeMember(JsonValue& v, std::string_view key) {
     return false;
 }
 
-std::ostream& operator<<(std::ostream& out, const JsonNumberText& text) { return out << std::string_view(text); }
+std::ostream& operator<<(std::ostream& out, const JsonText& text) { return out << std::string_view(text); }
 
 std::string stringMemberOr(const JsonValue& v, std::string_view key, std::string_view fallback) {
     const JsonValue* m = findMember(v, key);
-    if (m != nullptr && m->isString()) return m->string();
+    if (m != nullptr && m->isString()) return std::string(m->string());
     return std::string(fallback);
 }
 

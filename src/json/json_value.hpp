@@ -1,23 +1,25 @@
 // JsonValue: the program's own JSON tree with value semantics. Objects keep members in
 // insertion order with unique keys; numbers keep the text they were read from.
 //
-// Layout: a value holds only its own kind's payload, in a union beside the kind: a boolean, a
-// number (its double and its read spelling), a string, an array's items or an object's
-// members. That is 40 bytes, where a field for every kind took 112; a large document is
-// mostly values, so this more than halves the memory a tree is built in, walked and freed
-// from. The union is private. Reading is safe on every value: a value of another kind reads
-// as false, 0, an empty spelling, string, item or member list. Writing is explicit: set...()
+// Layout: a value holds only its own kind's payload, built in 31 bytes of storage beside the
+// kind: a boolean, a number (its double and its read spelling), a string, an array's items or
+// an object's members. That is 32 bytes, where a field for every kind took 112 and a union
+// holding a std::string took 40; a large document is mostly values, so the tree is built in,
+// walked and freed from a third of the memory, and an object's member is one 64-byte line.
+// The storage is private. Reading is safe on every value: a value of another kind reads as
+// false, 0, an empty spelling, string, item or member list. Writing is explicit: set...()
 // replaces the value, and edit...() first makes it an empty value of that kind unless it is
 // one already, so only a call whose name says so changes a value's kind.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "json/json_number_text.hpp"
+#include "json/json_text.hpp"
 
 namespace orbi {
 
@@ -30,7 +32,7 @@ public:
     // Null. Everything that may destroy a value is defined after JsonMember below, which it
     // needs complete (clang with libstdc++ enforces that). Being user-provided, value-
     // initialization as in vector::emplace_back() sets the kind alone instead of zeroing all
-    // 40 bytes first. A moved-from value keeps its kind.
+    // 32 bytes first. A moved-from value keeps its kind.
     JsonValue() noexcept;
     JsonValue(const JsonValue& o);
     JsonValue(JsonValue&& o) noexcept;
@@ -41,7 +43,7 @@ public:
     static JsonValue makeNull();
     static JsonValue makeBool(bool b);
     static JsonValue makeNumber(double v, std::string_view text = {});
-    static JsonValue makeString(std::string s);
+    static JsonValue makeString(std::string_view s);
     static JsonValue makeArray();
     static JsonValue makeArray(std::vector<JsonValue> items);
     static JsonValue makeObject();
@@ -55,13 +57,13 @@ public:
     bool isObject() const noexcept { return kind_ == JsonKind::Object; }
 
     // The payload; on a value of another kind, false, 0.0 and empty ones.
-    bool boolean() const noexcept { return isBool() && boolean_; }
-    double number() const noexcept { return isNumber() ? number_.value : 0.0; }
+    bool boolean() const noexcept { return isBool() && storage_[0] != 0; }
+    double number() const noexcept { return isNumber() ? as<Number>().value() : 0.0; }
     // The exact spelling of a number read from text; empty when made in memory.
-    const JsonNumberText& numberText() const noexcept { return isNumber() ? number_.text : kNoText; }
-    const std::string& string() const noexcept { return isString() ? string_ : noString(); }
-    const std::vector<JsonValue>& items() const noexcept { return isArray() ? items_ : kNoItems; }
-    const std::vector<JsonMember>& members() const noexcept { return isObject() ? members_ : kNoMembers; }
+    const JsonText& numberText() const noexcept { return isNumber() ? as<Number>().text : kNoText; }
+    std::string_view string() const noexcept { return isString() ? std::string_view(as<JsonText>()) : std::string_view(); }
+    const std::vector<JsonValue>& items() const noexcept { return isArray() ? as<Items>() : kNoItems; }
+    const std::vector<JsonMember>& members() const noexcept { return isObject() ? as<Members>() : kNoMembers; }
 
     // Replace the value, whatever kind it was, with one of the named kind.
     void setBool(bool b) noexcept;
@@ -71,33 +73,54 @@ public:
     void setMembers(std::vector<JsonMember>&& members) noexcept;
 
     // Mutable payload: each makes the value an empty one of that kind first unless it is one
-    // (for the spelling, the number 0 without one).
-    JsonNumberText& editNumberText() noexcept;
-    std::string& editString() noexcept;
+    // (for the spelling, the number 0 without one; for the text, the empty string).
+    JsonText& editNumberText() noexcept;
+    JsonText& editString() noexcept;
     std::vector<JsonValue>& editItems() noexcept;
     std::vector<JsonMember>& editMembers() noexcept;
 
     bool operator==(const JsonValue& o) const;
 
 private:
+    using Items = std::vector<JsonValue>;
+    using Members = std::vector<JsonMember>;
+
+    // The double is kept as bytes so that the payload has no alignment of its own: beside the
+    // 22-byte spelling it takes 30 bytes, and the value's last byte stays the kind's.
     struct Number {
-        double value;
-        JsonNumberText text;
+        unsigned char bits[8];
+        JsonText text;
+
+        Number() noexcept : bits{} {}
+        Number(double v, std::string_view spelling) : text(spelling) { std::memcpy(bits, &v, sizeof v); }
+        double value() const noexcept {
+            double v;
+            std::memcpy(&v, bits, sizeof v);
+            return v;
+        }
     };
 
-    // Read for the payload of another kind; constant-initialized, never written. The empty
-    // string is a function's static, as not every compiler can constant-initialize one.
-    static const JsonNumberText kNoText;
+    // The payload, a T built in the storage by placement new.
+    template <class T>
+    T& as() noexcept {
+        return *std::launder(reinterpret_cast<T*>(storage_));
+    }
+    template <class T>
+    const T& as() const noexcept {
+        return *std::launder(reinterpret_cast<const T*>(storage_));
+    }
+
+    // Read for the payload of another kind; constant-initialized, never written.
+    static const JsonText kNoText;
     static const std::vector<JsonValue> kNoItems;
     static const std::vector<JsonMember> kNoMembers;
-    static const std::string& noString() noexcept;
 
     // Ends the payload, leaving a null. Only scalars can be freed inline; containers recurse.
     void reset() noexcept;
     void resetContainer() noexcept;
-    // The payload, first made an empty one of kind K (a number 0) unless the value is of that kind.
-    template <JsonKind K, class Payload>
-    Payload& becomeEmpty(Payload& payload) noexcept;
+    // The payload, first made an empty T of kind K unless the value is of that kind.
+    template <JsonKind K, class T>
+    T& becomeEmpty() noexcept;
     // Builds the payload of o's kind from o's (this holds none: it is null).
     void copyFrom(const JsonValue& o);
     void moveFrom(JsonValue& o) noexcept;
@@ -108,17 +131,11 @@ private:
     template <typename Build>
     void rebuild(const Build& build);
 
-    union {
-        bool boolean_;
-        Number number_;
-        std::string string_;
-        std::vector<JsonValue> items_;
-        std::vector<JsonMember> members_;
-    };
+    alignas(8) unsigned char storage_[31];
     JsonKind kind_ = JsonKind::Null;
 };
 
-static_assert(sizeof(JsonValue) <= 40, "a kind beside the largest payload, a std::string");
+static_assert(sizeof(JsonValue) == 32, "31 bytes of payload and the kind");
 
 struct JsonMember {
     std::string key;
@@ -142,7 +159,7 @@ inline JsonValue::~JsonValue() { reset(); }
 
 inline JsonValue& JsonValue::operator=(JsonValue&& o) noexcept {
     if (this == &o) return *this;
-    if (kind_ <= JsonKind::Number) {
+    if (kind_ <= JsonKind::String) {
         reset();  // frees nothing that o could lie in
         moveFrom(o);
     } else {
@@ -162,8 +179,8 @@ inline void JsonValue::reset() noexcept {
     switch (kind_) {
         case JsonKind::Null:
         case JsonKind::Boolean: break;
-        case JsonKind::Number: number_.~Number(); break;
-        case JsonKind::String: string_.~basic_string(); break;
+        case JsonKind::Number: as<Number>().~Number(); break;
+        case JsonKind::String: as<JsonText>().~JsonText(); break;
         case JsonKind::Array:
         case JsonKind::Object: resetContainer(); return;
     }
@@ -173,18 +190,18 @@ inline void JsonValue::reset() noexcept {
 inline void JsonValue::moveFrom(JsonValue& o) noexcept {
     switch (o.kind_) {
         case JsonKind::Null: break;
-        case JsonKind::Boolean: boolean_ = o.boolean_; break;
-        case JsonKind::Number: new (&number_) Number(std::move(o.number_)); break;
-        case JsonKind::String: new (&string_) std::string(std::move(o.string_)); break;
-        case JsonKind::Array: new (&items_) std::vector<JsonValue>(std::move(o.items_)); break;
-        case JsonKind::Object: new (&members_) std::vector<JsonMember>(std::move(o.members_)); break;
+        case JsonKind::Boolean: storage_[0] = o.storage_[0]; break;
+        case JsonKind::Number: new (storage_) Number(std::move(o.as<Number>())); break;
+        case JsonKind::String: new (storage_) JsonText(std::move(o.as<JsonText>())); break;
+        case JsonKind::Array: new (storage_) Items(std::move(o.as<Items>())); break;
+        case JsonKind::Object: new (storage_) Members(std::move(o.as<Members>())); break;
     }
     kind_ = o.kind_;
 }
 
 inline void JsonValue::setBool(bool b) noexcept {
     reset();
-    boolean_ = b;
+    storage_[0] = b ? 1 : 0;
     kind_ = JsonKind::Boolean;
 }
 
@@ -201,46 +218,46 @@ inline void JsonValue::rebuild(const Build& build) {
 
 inline void JsonValue::setNumber(double v, std::string_view text) {
     rebuild([&](JsonValue& out) {
-        new (&out.number_) Number{v, JsonNumberText(text)};
+        new (out.storage_) Number(v, text);
         out.kind_ = JsonKind::Number;
     });
 }
 
 inline void JsonValue::setString(std::string_view bytes) {
     rebuild([&](JsonValue& out) {
-        new (&out.string_) std::string(bytes);
+        new (out.storage_) JsonText(bytes);
         out.kind_ = JsonKind::String;
     });
 }
 
 inline void JsonValue::setItems(std::vector<JsonValue>&& items) noexcept {
     rebuild([&](JsonValue& out) {
-        new (&out.items_) std::vector<JsonValue>(std::move(items));
+        new (out.storage_) Items(std::move(items));
         out.kind_ = JsonKind::Array;
     });
 }
 
 inline void JsonValue::setMembers(std::vector<JsonMember>&& members) noexcept {
     rebuild([&](JsonValue& out) {
-        new (&out.members_) std::vector<JsonMember>(std::move(members));
+        new (out.storage_) Members(std::move(members));
         out.kind_ = JsonKind::Object;
     });
 }
 
-template <JsonKind K, class Payload>
-inline Payload& JsonValue::becomeEmpty(Payload& payload) noexcept {
+template <JsonKind K, class T>
+inline T& JsonValue::becomeEmpty() noexcept {
     if (kind_ != K) {
         reset();
-        new (&payload) Payload();
+        new (storage_) T();
         kind_ = K;
     }
-    return payload;
+    return as<T>();
 }
 
-inline JsonNumberText& JsonValue::editNumberText() noexcept { return becomeEmpty<JsonKind::Number>(number_).text; }
-inline std::string& JsonValue::editString() noexcept { return becomeEmpty<JsonKind::String>(string_); }
-inline std::vector<JsonValue>& JsonValue::editItems() noexcept { return becomeEmpty<JsonKind::Array>(items_); }
-inline std::vector<JsonMember>& JsonValue::editMembers() noexcept { return becomeEmpty<JsonKind::Object>(members_); }
+inline JsonText& JsonValue::editNumberText() noexcept { return becomeEmpty<JsonKind::Number, Number>().text; }
+inline JsonText& JsonValue::editString() noexcept { return becomeEmpty<JsonKind::String, JsonText>(); }
+inline std::vector<JsonValue>& JsonValue::editItems() noexcept { return becomeEmpty<JsonKind::Array, Items>(); }
+inline std::vector<JsonMember>& JsonValue::editMembers() noexcept { return becomeEmpty<JsonKind::Object, Members>(); }
 
 inline JsonValue JsonValue::makeNull() { return JsonValue(); }
 

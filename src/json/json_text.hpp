@@ -1,8 +1,9 @@
-// JsonNumberText: the spelling a number was read with. Spellings of up to 21 bytes are kept
-// inside the object, longer ones on the heap: every float's shortest spelling fits, and a
-// double's does unless its 17 digits come with a sign and leading zeros, or with an exponent.
-// So reading a document allocates next to nothing per number. The object is 22 bytes with no
-// alignment, so that with its double a number takes no more room in a JsonValue than a string.
+// JsonText: the bytes of a string value, or the spelling a number was read with. Up to 21 bytes
+// are kept inside the object, longer ones on the heap: most strings a document holds (names,
+// ids, choices) fit, as does every float's shortest spelling, and a double's unless its 17
+// digits come with a sign and leading zeros, or with an exponent. So reading a document
+// allocates next to nothing per scalar. The object is 22 bytes with no alignment, so that with
+// a number's double it fits in a 32-byte JsonValue.
 #pragma once
 
 #include <cstddef>
@@ -13,24 +14,24 @@
 
 namespace orbi {
 
-class JsonNumberText {
+class JsonText {
 public:
     static constexpr std::size_t kInlineCapacity = 21;
 
-    constexpr JsonNumberText() noexcept : bytes_{} { bytes_[kTag] = kInlineCapacity; }
-    explicit JsonNumberText(std::string_view text) { init(text.data(), text.size()); }
-    JsonNumberText(const JsonNumberText& o) { init(o.data(), o.size()); }
-    JsonNumberText(JsonNumberText&& o) noexcept {
+    constexpr JsonText() noexcept : bytes_{} { bytes_[kTag] = kInlineCapacity; }
+    explicit JsonText(std::string_view text) { init(text.data(), text.size()); }
+    JsonText(const JsonText& o) { init(o.data(), o.size()); }
+    JsonText(JsonText&& o) noexcept {
         std::memcpy(bytes_, o.bytes_, sizeof bytes_);
         o.setInline(0);
     }
-    ~JsonNumberText() { release(); }
+    ~JsonText() { release(); }
 
-    JsonNumberText& operator=(const JsonNumberText& o) {
+    JsonText& operator=(const JsonText& o) {
         if (this != &o) assign(o.data(), o.size());
         return *this;
     }
-    JsonNumberText& operator=(JsonNumberText&& o) noexcept {
+    JsonText& operator=(JsonText&& o) noexcept {
         if (this != &o) {
             release();
             std::memcpy(bytes_, o.bytes_, sizeof bytes_);
@@ -38,12 +39,12 @@ public:
         }
         return *this;
     }
-    JsonNumberText& operator=(std::string_view text) {
+    JsonText& operator=(std::string_view text) {
         assign(text.data(), text.size());
         return *this;
     }
-    JsonNumberText& operator=(const std::string& text) { return *this = std::string_view(text); }
-    JsonNumberText& operator=(const char* text) { return *this = std::string_view(text); }
+    JsonText& operator=(const std::string& text) { return *this = std::string_view(text); }
+    JsonText& operator=(const char* text) { return *this = std::string_view(text); }
 
     // Replaces the spelling (the bytes may lie inside this object; an empty one may be null).
     void assign(const char* text, std::size_t length) {
@@ -83,10 +84,10 @@ public:
     std::string str() const { return std::string(data(), size()); }
     operator std::string_view() const noexcept { return std::string_view(data(), size()); }
 
-    friend bool operator==(const JsonNumberText& a, const JsonNumberText& b) noexcept {
+    friend bool operator==(const JsonText& a, const JsonText& b) noexcept {
         return std::string_view(a) == std::string_view(b);
     }
-    friend bool operator==(const JsonNumberText& a, std::string_view b) noexcept { return std::string_view(a) == b; }
+    friend bool operator==(const JsonText& a, std::string_view b) noexcept { return std::string_view(a) == b; }
 
 private:
     // Inline: the bytes, a terminating zero, and kInlineCapacity - length in the last byte,
@@ -130,8 +131,8 @@ private:
     unsigned char bytes_[kInlineCapacity + 1];
 };
 
-static_assert(sizeof(JsonNumberText) == 22 && alignof(JsonNumberText) == 1);
+static_assert(sizeof(JsonText) == 22 && alignof(JsonText) == 1);
 
-std::ostream& operator<<(std::ostream& out, const JsonNumberText& text);
+std::ostream& operator<<(std::ostream& out, const JsonText& text);
 
 }  // namespace orbi
