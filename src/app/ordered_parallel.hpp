@@ -29,7 +29,8 @@ inline unsigned defaultWorkerCount() { return std::max(2u, std::thread::hardware
 // Calls prepare(i) for every i in [0, count) on the workers and consume(i, item) on this thread in
 // order i = 0, 1, ... Memory is bounded by the window, not by count. What prepare throws is
 // rethrown here when its item's turn comes; what consume throws stops the workers and goes on up.
-// weigh(item) gives an item's share of maxWeight.
+// weigh(item) gives an item's share of maxWeight. Past it go at most the items being prepared
+// (weighed once ready) and the one being consumed (its weight is given back as it is taken).
 template <class Prepare, class Consume, class Weigh>
 void forEachOrdered(std::size_t count, const OrderedLimits& limits, Prepare&& prepare, Consume&& consume,
                     Weigh&& weigh) {
