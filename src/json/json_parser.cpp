@@ -1,5 +1,5 @@
 // Strict recursive-descent JSON parser that builds JsonValue trees.
-// Design: most of the cost of a tree is writing and freeing its values (40 bytes each, holding a
+// Design: most of the cost of a tree is writing and freeing its values (32 bytes each, holding a
 // number with its spelling, a string or a vector), so each is written once, where it stays. What
 // the parse reads waits as a small plain record until the container holding it closes: the
 // elements and members of the open containers sit on stacks shared by the whole parse (a
