@@ -4,8 +4,9 @@
 // Layout: a value holds only its own kind's payload, built in 31 bytes of storage beside the
 // kind: a boolean, a number (its double and its read spelling), a string, an array's items or
 // an object's members. That is 32 bytes, where a field for every kind took 112 and a union
-// holding a std::string took 40; a large document is mostly values, so the tree is built in,
-// walked and freed from a third of the memory, and an object's member is one 64-byte line.
+// holding a std::string took 40; a large document is mostly values, so its tree is built in,
+// walked and freed from less memory (for a 9.3 MB text 19 MB of heap, against 51 MB and 22 MB),
+// and an object's member is one 64-byte line.
 // The storage is private. Reading is safe on every value: a value of another kind reads as
 // false, 0, an empty spelling, string, item or member list. Writing is explicit: set...()
 // replaces the value, and edit...() first makes it an empty value of that kind unless it is
