@@ -46,7 +46,7 @@ public:
     JsonText& operator=(const std::string& text) { return *this = std::string_view(text); }
     JsonText& operator=(const char* text) { return *this = std::string_view(text); }
 
-    // Replaces the spelling (the bytes may lie inside this object; an empty one may be null).
+    // Replaces the bytes (which may lie inside this object; an empty run may be null).
     void assign(const char* text, std::size_t length) {
         if (length <= kInlineCapacity) {
             unsigned char copy[kInlineCapacity];
@@ -63,7 +63,7 @@ public:
         setHeap(copy, length);
     }
 
-    // assign() for a spelling of at most kInlineCapacity bytes that has kInlineCapacity readable
+    // assign() for a run of at most kInlineCapacity bytes that has kInlineCapacity readable
     // bytes from its start (as inside a longer text): copies that fixed count, which compiles to
     // a few moves where an exact-length copy is a call.
     void assignInlineFrom(const char* text, std::size_t length) noexcept {
