@@ -138,11 +138,7 @@ void convertState(InstanceDocument& instance, const LegacyPreset& preset) {
     if (!macroNames.members().empty()) setMember(state, member::kStateMacroNames, std::move(macroNames));
     if (!preset.script.empty()) setMember(state, member::kStateScript, JsonValue::makeString(preset.script));
     if (!preset.volumeShaperTable.empty()) {
-        JsonValue table = JsonValue::makeArray();
-        std::vector<JsonValue>& items = table.editItems();
-        items.reserve(preset.volumeShaperTable.size());
-        for (const float value : preset.volumeShaperTable) items.push_back(jsonNumberFromFloat(value));
-        setMember(state, member::kStateVolumeShaper, std::move(table));
+        setMember(state, member::kStateVolumeShaper, jsonArrayFromFloats(preset.volumeShaperTable));
     }
     if (preset.mpeEnabled) setMember(state, member::kStateMpe, JsonValue::makeBool(true));
     if (!preset.effectTarget.empty()) {
@@ -188,8 +184,7 @@ void convertHints(InstanceDocument& instance, const LegacyPreset& preset) {
     if (!instance.hints.isObject()) instance.hints = JsonValue::makeObject();
     // The legacy savedFromMode text is not used: simple-mode data decides.
     setMember(instance.hints, member::kHintSavedFromMode,
-              JsonValue::makeString(std::string(preset.hasSimpleMeta ? member::kSavedFromSimple
-                                                                     : member::kSavedFromAdvanced)));
+              JsonValue::makeString(preset.hasSimpleMeta ? member::kSavedFromSimple : member::kSavedFromAdvanced));
     removeMember(instance.hints, member::kHintSimple);
     if (preset.hasSimpleMeta) setMember(instance.hints, member::kHintSimple, simpleToJson(preset));
 }

@@ -29,14 +29,6 @@ std::string numberedKey(std::string_view prefix, std::int32_t zeroBased) {
     return key;
 }
 
-JsonValue floatArray(const float* values, std::size_t count) {
-    JsonValue array = JsonValue::makeArray();
-    std::vector<JsonValue>& items = array.editItems();
-    items.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) items.push_back(jsonNumberFromFloat(values[i]));
-    return array;
-}
-
 }  // namespace
 
 JsonValue routingsToJson(const std::vector<LegacyRouting>& routings) {
@@ -80,7 +72,7 @@ JsonValue pointsToJson(const std::vector<CurvePoint>& points) {
 JsonValue lfoShapesToJson(const std::vector<LegacyLfoShape>& shapes) {
     ObjectBuilder object;
     for (const LegacyLfoShape& shape : shapes) {
-        object.set(numberedKey(member::kLfoKeyPrefix, shape.lfo), floatArray(shape.table.data(), shape.table.size()));
+        object.set(numberedKey(member::kLfoKeyPrefix, shape.lfo), jsonArrayFromFloats(shape.table));
     }
     return object.take();
 }
@@ -109,7 +101,7 @@ JsonValue stepSeqsToJson(const std::vector<LegacyStepSeq>& stepSeqs) {
     ObjectBuilder object;
     for (const LegacyStepSeq& stepSeq : stepSeqs) {
         JsonValue value = JsonValue::makeObject();
-        setMember(value, member::kStepSeqValues, floatArray(stepSeq.values.data(), stepSeq.values.size()));
+        setMember(value, member::kStepSeqValues, jsonArrayFromFloats(stepSeq.values));
         setMember(value, member::kStepSeqLength, integer(stepSeq.length));
         object.set(numberedKey(member::kStepSeqKeyPrefix, stepSeq.stepseq), std::move(value));
     }

@@ -139,7 +139,7 @@ std::vector<ExtensionId> declaredAndUsed(const ClipDocument& clip) {
 
 JsonValue writeClipDocument(const ClipDocument& clip) {
     JsonValue out = JsonValue::makeObject();
-    setMember(out, "kind", JsonValue::makeString(std::string(kClipKind)));
+    setMember(out, "kind", JsonValue::makeString(kClipKind));
     setMember(out, "spec", JsonValue::makeString(currentSpecText()));
     if (!clip.id.empty()) setMember(out, "id", JsonValue::makeString(clip.id));
     if (!clip.plugin.empty()) setMember(out, "plugin", JsonValue::makeString(clip.plugin));

@@ -8,7 +8,7 @@ namespace orbi {
 
 JsonValue writeInstanceDocument(const InstanceDocument& instance) {
     JsonValue out = JsonValue::makeObject();
-    setMember(out, "kind", JsonValue::makeString(std::string(kInstanceKind)));
+    setMember(out, "kind", JsonValue::makeString(kInstanceKind));
     setMember(out, "spec", JsonValue::makeString(currentSpecText()));
     if (!instance.id.empty()) setMember(out, "id", JsonValue::makeString(instance.id));
     setMember(out, "plugin", JsonValue::makeString(instance.plugin));

@@ -13,7 +13,7 @@ namespace orbi {
 std::optional<JsonValue> paramValueToJson(std::size_t index, float value) {
     if (value == paramAt(index).defaultValue) return std::nullopt;
     if (const std::optional<std::string_view> choice = choiceIdFor(index, value)) {
-        return JsonValue::makeString(std::string(*choice));
+        return JsonValue::makeString(*choice);
     }
     return jsonNumberFromFloat(value);
 }
