@@ -16,6 +16,16 @@ JsonValue finish(JsonValue written, const JsonValue& unread, const JsonValue& so
     return written;
 }
 
+// One written item per record, in order.
+template <typename Record, typename WriteOne>
+JsonValue arrayOf(const std::vector<Record>& records, WriteOne writeOne) {
+    JsonValue out = JsonValue::makeArray();
+    std::vector<JsonValue>& items = out.editItems();
+    items.reserve(records.size());
+    for (const Record& r : records) items.push_back(writeOne(r));
+    return out;
+}
+
 JsonValue writeTempo(const TempoChange& t) {
     if (t.kept) return t.source;
     JsonValue out = JsonValue::makeObject();
@@ -46,11 +56,9 @@ JsonValue writeSwing(const SwingSetting& s) {
 JsonValue writeExpression(const ClipExpression& e) {
     if (e.kept) return e.source;
     if (!e.isCurve) return number(e.value);
-    JsonValue out = JsonValue::makeArray();
-    std::vector<JsonValue>& items = out.editItems();
-    items.reserve(e.points.size());
-    for (const auto& [beats, value] : e.points) items.push_back(JsonValue::makeArray({number(beats), number(value)}));
-    return out;
+    return arrayOf(e.points, [](const std::pair<double, double>& point) {
+        return JsonValue::makeArray({number(point.first), number(point.second)});
+    });
 }
 
 JsonValue writeRandom(const ClipRandom& r) {
@@ -107,21 +115,8 @@ JsonValue writeLane(const ClipLane& l) {
     setMember(out, "target", JsonValue::makeString(l.target));
     if (!l.voice.empty()) setMember(out, "voice", JsonValue::makeString(l.voice));
     if (!l.instance.empty()) setMember(out, "instance", JsonValue::makeString(l.instance));
-    JsonValue points = JsonValue::makeArray();
-    std::vector<JsonValue>& items = points.editItems();
-    items.reserve(l.points.size());
-    for (const LanePoint& p : l.points) items.push_back(writeLanePoint(p));
-    setMember(out, "points", std::move(points));
+    setMember(out, "points", arrayOf(l.points, writeLanePoint));
     return finish(std::move(out), l.unread, l.source);
-}
-
-template <typename Record, typename WriteOne>
-JsonValue arrayOf(const std::vector<Record>& records, WriteOne writeOne) {
-    JsonValue out = JsonValue::makeArray();
-    std::vector<JsonValue>& items = out.editItems();
-    items.reserve(records.size());
-    for (const Record& r : records) items.push_back(writeOne(r));
-    return out;
 }
 
 // The declared ids, then every used id whose name is not declared, in the order of usedExtensions.
